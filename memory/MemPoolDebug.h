@@ -1,0 +1,26 @@
+// What the tests and the allocation-failure runs see of the pools beyond their
+// interface: free slots, segments, an invariant check, and a switch that makes
+// the n-th allocation fail.
+#pragma once
+
+#include "memory/MemPool.h"
+
+// Number of free ordinary slots (2..39); 38 before the first create.
+int MemPoolFreeSlots();
+
+// Number of segments the pool holds now; 0 for a free or invalid slot.
+int MemPoolSegmentCount(MemPoolHandle pool);
+
+// 1 when every segment of the pool is sound: its blocks cover it exactly, every
+// tag is sound, the free index is sorted and names free blocks of its lengths,
+// the size-ordered free list holds exactly the indexed free blocks, and the
+// in-use count matches. 0 otherwise (or for an invalid handle).
+int MemPoolCheck(MemPoolHandle pool);
+
+// From now on, the n-th call of MemPoolAlloc (counting from 1) fails as if the
+// platform had no memory left, with error 2 and null; 0 switches it off.
+// Each call re-arms the count.
+void MemPoolFailAllocation(long n);
+
+// Number of MemPoolAlloc calls since the process started.
+long MemPoolAllocationCount();

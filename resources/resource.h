@@ -1,0 +1,30 @@
+// Identifiers of the library's resources, shared by the resource script and
+// the C++ code (so: plain #defines, which the resource compiler understands).
+#pragma once
+
+// Messages, names and captions of the string table (resources/strings.inc)
+#define IDS_SOURCE_NOT_FOUND      305   // "Unable to locate source file : %s"
+#define IDS_SCRIPT_NOT_FOUND      306   // "%s script file not found. ..."
+#define IDS_ELEMENT_NAME_BASE     350   // + element 1..11: the element's display name
+#define IDS_LOCAL_LABEL           405   // "Local  %s "
+#define IDS_NOT_IN_FUNCTION       406   // "(Not in function)"
+#define IDS_DEBUGGER_TITLE        407   // "Quendle Debugger"
+#define IDS_NO_VARIABLE_SELECTED  408   // "Unable to add watch point, no variable is selected."
+#define IDS_VARIABLE_NOT_FOUND    409   // "<variable not found>"
+#define IDS_SET_COLORS            410   // "Set Colors..."
+#define IDS_ABOUT                 411   // "About..."
+#define IDS_LINE_BREAKPOINT       601   // "Line: %.4d (%s)"
+#define IDS_FUNCTION_BREAKPOINT   602   // "Function: %s"
+#define IDS_DEBUG_FILE_NOT_FOUND  3249  // "Unable to locate debug file : %s"
+#define IDS_LINE_LIMIT_CAPTION    6780  // "Quendle"
+#define IDS_LINE_LIMIT            6781  // "File contains too many line exceeding maximum limit of %ld."
+#define IDS_TEST_STRING           6782  // "Test String"
+
+// Vocabulary tables: the count id, then one id a word
+#define IDS_KEYWORDS_COUNT        2000
+#define IDS_FUNCTIONS_COUNT       4000
+#define IDS_CONSTANTS_COUNT       4999
+
+// Strings of the host process's own module used by the pools' error report
+#define IDS_HOST_POOL_ERROR_TITLE  86
+#define IDS_HOST_POOL_ERROR_FORMAT 402
