@@ -17,10 +17,12 @@ int MemPoolSegmentCount(MemPoolHandle pool);
 // in-use count matches. 0 otherwise (or for an invalid handle).
 int MemPoolCheck(MemPoolHandle pool);
 
-// From now on, the n-th call of MemPoolAlloc (counting from 1) fails as if the
-// platform had no memory left, with error 2 and null; 0 switches it off.
-// Each call re-arms the count.
+// From now on, the n-th request for memory (counting from 1; a request is a
+// call of MemPoolCreate or MemPoolAlloc) fails as if the platform had no memory
+// left: error 2, and -1 or null. 0 switches it off. Each call re-arms the
+// count. The allocation-failure tests run a whole session once for every n.
 void MemPoolFailAllocation(long n);
 
-// Number of MemPoolAlloc calls since the process started.
+// Number of requests for memory (MemPoolCreate and MemPoolAlloc calls) since
+// the process started.
 long MemPoolAllocationCount();
