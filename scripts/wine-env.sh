@@ -30,8 +30,9 @@ qn_wine_start() {
   export WINEPREFIX=$build/wineprefix
   export WINEARCH=win64
   export WINEDEBUG=${WINEDEBUG:--all}
-  # No installer dialogs for the .NET and HTML runtimes.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No installer dialogs for the .NET and HTML runtimes, and no menu entries
+  # written into the user's desktop.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   qn_wine_log=$build/wine-env.log
   : >"$qn_wine_log"
 
