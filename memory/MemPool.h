@@ -24,6 +24,14 @@ typedef int32_t MemPoolHandle;
 constexpr MemPoolHandle kMemPoolFailed = -1;
 constexpr MemPoolHandle kMemPoolDirect = 32766;
 
+// Alignment of blocks: a block of kMemPoolAlignedMinimum bytes or more starts
+// on a kMemPoolAlignment boundary, on every target, and so does every block
+// of the direct pool. A smaller request gets the 12-byte minimum block, which
+// may start anywhere: ask for at least kMemPoolAlignedMinimum bytes for a
+// record that holds pointers or numbers wider than a byte.
+constexpr uint32_t kMemPoolAlignment = 8;
+constexpr uint32_t kMemPoolAlignedMinimum = 13;
+
 // Creation flags.
 constexpr uint32_t kPoolFlagAccepted = 0x0001;  // accepted; no effect
 constexpr uint32_t kPoolFlagGrow = 0x0002;      // may add segments when short
