@@ -222,6 +222,25 @@ TEST_F(MemPoolGeometryTest, BlocksOfThirteenBytesOrMoreAreAligned) {
   EXPECT_EQ(MemPoolCheck(pool), 1);
 }
 
+TEST_F(MemPoolGeometryTest, BestFitTakesTheSmallestFreeBlockThatHolds) {
+  // With one index entry per segment the search has to walk the free list.
+  for (int indexBase : {1, 6}) {
+    MemPoolSetOption(kPoolOptionIndexBase, indexBase);
+    MemPoolSetOption(kPoolOptionIndexStep, indexBase == 1 ? 0 : 1);
+    MemPoolHandle pool = Create(2000, kNoGrow);
+    void* blocks[7];
+    const uint32_t sizes[7] = {100, 10, 60, 10, 40, 10, 80};
+    for (int i = 0; i < 7; i++) ASSERT_NE(blocks[i] = MemPoolAlloc(pool, sizes[i]), nullptr);
+    for (int i : {0, 2, 4, 6}) ASSERT_EQ(MemPoolFree(pool, blocks[i]), 1);
+    EXPECT_EQ(MemPoolAlloc(pool, 50), blocks[2]) << "index base " << indexBase;
+    EXPECT_EQ(MemPoolAlloc(pool, 70), blocks[6]) << "index base " << indexBase;
+    EXPECT_EQ(MemPoolAlloc(pool, 30), blocks[4]) << "index base " << indexBase;
+    EXPECT_EQ(MemPoolAlloc(pool, 90), blocks[0]) << "index base " << indexBase;
+    EXPECT_EQ(MemPoolCheck(pool), 1);
+    Destroy(pool);
+  }
+}
+
 TEST_F(MemPoolGeometryTest, ZeroFillClearsTheRequestedBytesOfAReusedBlock) {
   MemPoolHandle pool = Create(1000, kGrowZero);
   void* keep = MemPoolAlloc(pool, 10);
@@ -554,6 +573,9 @@ TEST_F(MemPoolCompactionTest, MergesFreeNeighboursToMeetARequestFragmentationRef
   void* merged = MemPoolAlloc(pool, 300);
   EXPECT_EQ(merged, blocks[1]) << "the merged run starts at the first freed block";
   EXPECT_EQ(MemPoolCheck(pool), 1);
+  // The compacted segment still serves what its longest free block holds.
+  EXPECT_NE(MemPoolAlloc(pool, 60), nullptr);
+  EXPECT_EQ(MemPoolCheck(pool), 1);
 }
 
 TEST_F(MemPoolCompactionTest, MergingAroundSmallBlocksKeepsLargeBlocksAligned) {
@@ -754,7 +776,7 @@ TEST_P(MemPoolRandomTest, AllocAndFreeAgainstAModel) {
                                   {1848, 0x2003, 0}};
   for (ModelPool& pool : pools) pool.handle = Create(pool.size, pool.flags);
 
-  const int kSteps = 2500;
+  const int kSteps = 4000;
   for (int step = 0; step < kSteps; step++) {
     ModelPool& pool = pools[pick(0, static_cast<uint32_t>(pools.size() - 1))];
     bool allocate = live_.size() < 40 || pick(0, 99) < 55;
