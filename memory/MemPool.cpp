@@ -214,6 +214,9 @@ void SlotDropIfEmpty(PoolSlot* slot, SegmentHeader* segment) {
 // ---------------------------------------------------------------------------
 // Taking and giving back blocks
 
+// A segment that compaction left without a free block long enough is passed
+// over until a free in it clears its mark; SegmentTake itself turns away any
+// segment whose longest free block is too short, as cheaply.
 void* PoolSearch(PoolSlot* slot, uint32_t length) {
   uint32_t wanted = length < kBlockMinPayload ? kBlockMinPayload : length;
   for (SegmentHeader* segment = slot->segments; segment; segment = segment->next) {

@@ -10,7 +10,9 @@
 // the index for the entry nearest to the length wanted and walks the heads
 // from there. A block of a length already present joins its chain behind the
 // head; a block is taken from behind the head too, so a head leaves only with
-// its chain, and an index entry never has to follow a head that moves.
+// its chain, and an index entry never has to follow a head that moves. The
+// longest free length is kept in the header (the last head), so a segment
+// without room for a request is turned away at once.
 //
 // The allocator trusts the free-list links it keeps in free payloads: a caller
 // that writes into a block it has freed breaks the segment, as with any
@@ -103,8 +105,7 @@ bool IndexHas(const SegmentHeader* segment, uint32_t length) {
 void IndexInsert(SegmentHeader* segment, uint32_t length, uint32_t head) {
   FreeIndexEntry* index = SegmentIndex(segment);
   uint32_t position = IndexLowerBound(segment, length);
-  std::memmove(index + position + 1, index + position,
-               (segment->indexCount - position) * sizeof(FreeIndexEntry));
+  for (uint32_t i = segment->indexCount; i > position; i--) index[i] = index[i - 1];
   index[position].length = static_cast<uint16_t>(length);
   index[position].offset = static_cast<uint16_t>(head);
   segment->indexCount++;
@@ -113,8 +114,7 @@ void IndexInsert(SegmentHeader* segment, uint32_t length, uint32_t head) {
 void IndexErase(SegmentHeader* segment, uint32_t position) {
   FreeIndexEntry* index = SegmentIndex(segment);
   segment->indexCount--;
-  std::memmove(index + position, index + position + 1,
-               (segment->indexCount - position) * sizeof(FreeIndexEntry));
+  for (uint32_t i = position; i < segment->indexCount; i++) index[i] = index[i + 1];
 }
 
 // After an indexed length left the list: index the nearest head that is not
@@ -190,7 +190,10 @@ void FreeListInsert(SegmentHeader* segment, uint32_t at) {
     LinkSet(segment, at, kLinkSmaller, below);
     LinkSet(segment, at, kLinkSame, 0);
     if (below) LinkSet(segment, below, kLinkLarger, at);
-    if (head) LinkSet(segment, head, kLinkSmaller, at);
+    if (head)
+      LinkSet(segment, head, kLinkSmaller, at);
+    else
+      segment->largestFree = static_cast<uint16_t>(length);
     if (segment->indexCount < segment->indexCapacity) IndexInsert(segment, length, at);
   }
   segment->base[at - 3] = kTagFree;
@@ -207,7 +210,10 @@ uint32_t FreeListTake(SegmentHeader* segment, uint32_t head) {
   uint32_t larger = LinkGet(segment, head, kLinkLarger);
   uint32_t smaller = LinkGet(segment, head, kLinkSmaller);
   if (smaller) LinkSet(segment, smaller, kLinkLarger, larger);
-  if (larger) LinkSet(segment, larger, kLinkSmaller, smaller);
+  if (larger)
+    LinkSet(segment, larger, kLinkSmaller, smaller);
+  else
+    segment->largestFree = static_cast<uint16_t>(smaller ? SegmentBlockLength(segment, smaller) : 0);
   uint32_t length = SegmentBlockLength(segment, head);
   uint32_t position = IndexLowerBound(segment, length);
   if (position < segment->indexCount && SegmentIndex(segment)[position].length == length) {
@@ -226,8 +232,6 @@ uint32_t SegmentLengthFor(uint32_t poolSize) {
   if (poolSize == 0 || poolSize > kSegmentMaxLength) return 0;
   return (poolSize + kSegmentUnit - 1) / kSegmentUnit * kSegmentUnit;
 }
-
-uint32_t SegmentLength(const SegmentHeader* segment) { return segment->lengthUnits * kSegmentUnit; }
 
 uint32_t SegmentIndexEntries(uint32_t segmentLength, int indexBase, int indexStep) {
   int64_t steps = segmentLength < 2048 ? 0 : segmentLength < 8192 ? 2 : segmentLength < 32768 ? 3 : 4;
@@ -250,11 +254,6 @@ uint8_t* SegmentPlace(void* address) {
   return static_cast<uint8_t*>(address) + ((0 - first) & (kPayloadAlignment - 1));
 }
 
-bool SegmentHolds(const SegmentHeader* segment, const void* pointer) {
-  const uint8_t* at = static_cast<const uint8_t*>(pointer);
-  return at >= segment->base + kFirstPayload && at < segment->base + SegmentLength(segment);
-}
-
 SegmentHeader* SegmentFormat(SegmentHeader* header, PlatformMemHandle handle, uint8_t* base,
                              uint32_t length, uint32_t indexEntries, bool ownHeader) {
   uint32_t capacity = SegmentFreshCapacity(length, indexEntries, ownHeader);
@@ -267,6 +266,7 @@ SegmentHeader* SegmentFormat(SegmentHeader* header, PlatformMemHandle handle, ui
   header->lengthUnits = static_cast<uint8_t>(length / kSegmentUnit);
   header->compacted = 0;
   header->longestFree = 0;
+  header->largestFree = 0;
   header->inUse = 0;
   header->indexCapacity = static_cast<uint16_t>(indexEntries);
   header->indexCount = 0;
@@ -282,14 +282,9 @@ SegmentHeader* SegmentFormat(SegmentHeader* header, PlatformMemHandle handle, ui
 // ---------------------------------------------------------------------------
 // Blocks
 
-uint8_t SegmentBlockTag(const SegmentHeader* segment, uint32_t at) { return segment->base[at - 3]; }
-
-uint32_t SegmentBlockLength(const SegmentHeader* segment, uint32_t at) {
-  return Load16(segment->base + at - 2);
-}
-
 uint32_t SegmentTake(SegmentHeader* segment, uint32_t length, bool checkTags, bool* damaged) {
   if (length < kBlockMinPayload) length = kBlockMinPayload;
+  if (segment->largestFree < length) return 0;
   uint32_t below = 0;
   uint32_t head = FreeListLocate(segment, length, &below, checkTags, damaged);
   if (!head) return 0;
@@ -367,7 +362,7 @@ SegmentCompactResult SegmentCompact(SegmentHeader* segment, bool checkTags) {
   }
 
   // Re-enter every free block when the blocks changed; note the longest.
-  if (merged) segment->indexCount = 0;
+  if (merged) segment->indexCount = 0, segment->largestFree = 0;
   uint32_t longest = 0;
   for (uint32_t at = kFirstPayload;;) {
     uint32_t length = SegmentBlockLength(segment, at);
@@ -434,7 +429,7 @@ bool SegmentCheck(const SegmentHeader* segment, bool ownHeader) {
     if (!LinkIsBlock(freeBlocks, index[i].offset)) return false;
     if (SegmentBlockLength(segment, index[i].offset) != index[i].length) return false;
   }
-  if (segment->indexCount == 0) return freeCount == 0;
+  if (segment->indexCount == 0) return freeCount == 0 && segment->largestFree == 0;
 
   // The free list, walked from its smallest head, holds every free block
   // once, heads in increasing length, each indexed length at its head.
@@ -463,5 +458,5 @@ bool SegmentCheck(const SegmentHeader* segment, bool ownHeader) {
     }
   }
   uint32_t expectedEntries = heads < segment->indexCapacity ? heads : segment->indexCapacity;
-  return seenCount == freeCount && segment->indexCount == expectedEntries;
+  return seenCount == freeCount && segment->indexCount == expectedEntries && segment->largestFree == previousLength;
 }

@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "memory/MemPool.h"
 #include "platform/Platform.h"
@@ -79,6 +80,7 @@ struct SegmentHeader {
   uint8_t lengthUnits;       // segment length / 256
   uint8_t compacted;         // 1 after a compaction, until the next free in it
   uint16_t longestFree;      // longest free block found by that compaction
+  uint16_t largestFree;      // longest free block now (0: none), kept by the free list
   uint16_t inUse;            // blocks in use
   uint16_t indexCapacity;    // N
   uint16_t indexCount;       // entries in use: min(N, distinct free lengths)
@@ -86,7 +88,6 @@ struct SegmentHeader {
 
 // Geometry.
 uint32_t SegmentLengthFor(uint32_t poolSize);  // 0 when the pool size is out of range
-uint32_t SegmentLength(const SegmentHeader* segment);
 uint32_t SegmentIndexEntries(uint32_t segmentLength, int indexBase, int indexStep);
 uint32_t SegmentHeaderBytes(uint32_t indexEntries);
 // The payload of the one free block a freshly formatted segment offers; 0 when
@@ -94,7 +95,6 @@ uint32_t SegmentHeaderBytes(uint32_t indexEntries);
 uint32_t SegmentFreshCapacity(uint32_t segmentLength, uint32_t indexEntries, bool ownHeader);
 // Where a segment starts inside the locked platform block at `address`.
 uint8_t* SegmentPlace(void* address);
-bool SegmentHolds(const SegmentHeader* segment, const void* pointer);  // a payload address
 
 // Formats the segment as one free block. With `ownHeader`, the header itself
 // is placed in the segment as its first block, in use (the pool of segment
@@ -103,9 +103,21 @@ bool SegmentHolds(const SegmentHeader* segment, const void* pointer);  // a payl
 SegmentHeader* SegmentFormat(SegmentHeader* header, PlatformMemHandle handle, uint8_t* base,
                              uint32_t length, uint32_t indexEntries, bool ownHeader);
 
-// Blocks.
-uint8_t SegmentBlockTag(const SegmentHeader* segment, uint32_t at);
-uint32_t SegmentBlockLength(const SegmentHeader* segment, uint32_t at);
+inline uint32_t SegmentLength(const SegmentHeader* segment) { return segment->lengthUnits * kSegmentUnit; }
+
+// Whether `pointer` lies in the segment's payload area.
+inline bool SegmentHolds(const SegmentHeader* segment, const void* pointer) {
+  const uint8_t* at = static_cast<const uint8_t*>(pointer);
+  return at >= segment->base + kFirstPayload && at < segment->base + SegmentLength(segment);
+}
+
+// The tag and the payload length of the block whose payload is at `at`.
+inline uint8_t SegmentBlockTag(const SegmentHeader* segment, uint32_t at) { return segment->base[at - 3]; }
+inline uint32_t SegmentBlockLength(const SegmentHeader* segment, uint32_t at) {
+  uint16_t length;
+  std::memcpy(&length, segment->base + at - 2, sizeof length);
+  return length;
+}
 
 // Best fit: the smallest free block of at least `length` bytes, taken out of
 // the free list and carved to the request (split when it exceeds the request
