@@ -69,10 +69,11 @@ struct FreeIndexEntry {
 };
 
 // The header of a segment. It lives outside the segment, in a block of the
-// pool of segment headers, and is followed there by `indexCapacity` entries of
-// the free index (SegmentIndex). Its byte size is SegmentHeaderBytes(N): the
-// number of index entries N is the one the pool system fixes for the segment
-// length; the fields themselves are whatever this platform's pointers take.
+// pool of segment headers, and is followed there by its N free-index entries.
+// N follows the rule of the segment length and options 4097/4098 exactly; the
+// byte size, SegmentHeaderBytes(N), does not match the classic 31 + 8 * N:
+// the fields hold this platform's pointers, and an entry is two 16-bit
+// numbers (a length and an offset), 4 bytes.
 struct SegmentHeader {
   PlatformMemHandle handle;  // the platform block holding the segment
   uint8_t* base;             // offset 0 of the segment (inside the locked block)
