@@ -19,7 +19,6 @@
 // allocator. The tags are what detects a foreign or damaged block.
 #include "memory/MemPoolSegment.h"
 
-#include <cstddef>
 #include <cstring>
 
 static_assert(sizeof(SegmentHeader) % alignof(FreeIndexEntry) == 0,
@@ -139,6 +138,11 @@ void IndexRefill(SegmentHeader* segment, uint32_t up, uint32_t down) {
 // ---------------------------------------------------------------------------
 // Free list
 
+uint32_t DamageFound(bool* damaged) {
+  *damaged = true;
+  return 0;
+}
+
 // The head of the smallest free length that is at least `length` (0 when
 // none), and in *below the head just under it (0 when none). With checkTags,
 // a damaged tag on a head passed on the way sets *damaged and gives 0.
@@ -153,7 +157,7 @@ uint32_t FreeListLocate(const SegmentHeader* segment, uint32_t length, uint32_t*
     // Walk down from the nearest indexed length above.
     head = index[position].offset;
     for (;;) {
-      if (checkTags && TagIsDamaged(segment->base[head - 3])) return *damaged = true, 0;
+      if (checkTags && TagIsDamaged(segment->base[head - 3])) return DamageFound(damaged);
       uint32_t smaller = LinkGet(segment, head, kLinkSmaller);
       if (!smaller || SegmentBlockLength(segment, smaller) < length) {
         *below = smaller;
@@ -165,7 +169,7 @@ uint32_t FreeListLocate(const SegmentHeader* segment, uint32_t length, uint32_t*
   // Every indexed length is shorter: walk up from the longest of them.
   head = index[segment->indexCount - 1].offset;
   for (;;) {
-    if (checkTags && TagIsDamaged(segment->base[head - 3])) return *damaged = true, 0;
+    if (checkTags && TagIsDamaged(segment->base[head - 3])) return DamageFound(damaged);
     uint32_t larger = LinkGet(segment, head, kLinkLarger);
     if (!larger || SegmentBlockLength(segment, larger) >= length) {
       *below = head;
@@ -290,7 +294,7 @@ uint32_t SegmentTake(SegmentHeader* segment, uint32_t length, bool checkTags, bo
   if (!head) return 0;
   if (checkTags) {
     uint32_t behind = LinkGet(segment, head, kLinkSame);
-    if (behind && TagIsDamaged(segment->base[behind - 3])) return *damaged = true, 0;
+    if (behind && TagIsDamaged(segment->base[behind - 3])) return DamageFound(damaged);
   }
   uint32_t at = FreeListTake(segment, head);
   uint32_t free = SegmentBlockLength(segment, at);
@@ -362,7 +366,10 @@ SegmentCompactResult SegmentCompact(SegmentHeader* segment, bool checkTags) {
   }
 
   // Re-enter every free block when the blocks changed; note the longest.
-  if (merged) segment->indexCount = 0, segment->largestFree = 0;
+  if (merged) {
+    segment->indexCount = 0;
+    segment->largestFree = 0;
+  }
   uint32_t longest = 0;
   for (uint32_t at = kFirstPayload;;) {
     uint32_t length = SegmentBlockLength(segment, at);
@@ -408,12 +415,14 @@ bool SegmentCheck(const SegmentHeader* segment, bool ownHeader) {
     uint8_t tag = SegmentBlockTag(segment, at);
     uint32_t length = SegmentBlockLength(segment, at);
     if (length < kBlockMinPayload || at + length > end) return false;
-    if (tag == kTagInUse)
+    if (tag == kTagFree) {
+      freeBlocks.Add(at);
+      freeCount++;
+    } else if (tag == kTagInUse) {
       inUse++;
-    else if (tag == kTagFree)
-      freeBlocks.Add(at), freeCount++;
-    else
+    } else {
       return false;
+    }
     if (length > kBlockMinPayload && !BlockIsAligned(segment, at)) return false;
     if (at + length == end) break;
     at += length + kBlockHeaderBytes;

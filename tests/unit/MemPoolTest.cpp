@@ -628,10 +628,16 @@ TEST_F(MemPoolOptionTest, FailAllocationFailsTheNthRequest) {
   EXPECT_NE(MemPoolAlloc(pool, 10), nullptr) << "only the one request fails";
   EXPECT_EQ(MemPoolCheck(pool), 1);
 
+  // A free index too large for any header is memory that cannot be had.
+  MemPoolSetOption(kPoolOptionIndexBase, 100000);
+  EXPECT_EQ(MemPoolCreate(500, kGrowZero), kMemPoolFailed);
+  EXPECT_EQ(LastError().number, kPoolErrorNoMemory);
+  MemPoolSetOption(kPoolOptionIndexBase, 6);
+
   MemPoolFailAllocation(2);
   MemPoolFailAllocation(0);
   for (int i = 0; i < 5; i++) EXPECT_NE(MemPoolAlloc(pool, 10), nullptr);
-  EXPECT_EQ(MemPoolAllocationCount(), before + 2 + 4 + 5);
+  EXPECT_EQ(MemPoolAllocationCount(), before + 2 + 4 + 1 + 5);
 }
 
 // ---------------------------------------------------------------------------
