@@ -406,6 +406,18 @@ int MemPoolSetOption(int option, int value) {
   }
 }
 
+int MemPoolGetOption(int option) {
+  const PoolOptions& options = gPools.options;
+  switch (option) {
+    case kPoolOptionReport: return options.report ? 1 : 0;
+    case kPoolOptionCompact: return options.compact ? 1 : 0;
+    case kPoolOptionCheck: return options.check ? 1 : 0;
+    case kPoolOptionIndexBase: return options.indexBase;
+    case kPoolOptionIndexStep: return options.indexStep;
+    default: return 0;
+  }
+}
+
 // Before the pool system is initialised the result is 0, but `out` is still
 // filled: a free or destroy made before any create leaves error 11 there.
 int MemPoolLastError(MemPoolError* out) {

@@ -208,6 +208,34 @@ TEST_F(MemPoolGeometryTest, BestFitTakesTheSmallestFreeBlockThatHolds) {
   }
 }
 
+TEST_F(MemPoolGeometryTest, BlocksOfThirteenBytesOrMoreAreAligned) {
+  // A 12-byte block may start anywhere; a record asked for as one does not.
+  MemPoolHandle records = Create(500, kNoGrow);
+  ASSERT_NE(MemPoolAlloc(records, 1), nullptr);
+  EXPECT_FALSE(IsAligned(MemPoolAlloc(records, 4))) << "the 12-byte block after the first";
+  EXPECT_TRUE(IsAligned(MemPoolAllocRecord(records, 4)));
+
+  MemPoolHandle pool = Create(65000, kGrow);
+  const uint32_t sizes[] = {1, 24, 12, 13, 7, 40, 61, 8, 100, 516, 3, 600, 12, 29};
+  std::vector<void*> blocks;
+  for (int round = 0; round < 30; round++)
+    for (uint32_t size : sizes) {
+      void* block = MemPoolAlloc(pool, size);
+      ASSERT_NE(block, nullptr);
+      if (size >= kMemPoolAlignedMinimum) EXPECT_TRUE(IsAligned(block)) << "size " << size;
+      blocks.push_back(block);
+    }
+  // Reuse of freed blocks keeps the rule.
+  for (size_t i = 0; i < blocks.size(); i += 3) ASSERT_EQ(MemPoolFree(pool, blocks[i]), 1);
+  for (int round = 0; round < 20; round++)
+    for (uint32_t size : sizes) {
+      void* block = MemPoolAlloc(pool, size);
+      ASSERT_NE(block, nullptr);
+      if (size >= kMemPoolAlignedMinimum) EXPECT_TRUE(IsAligned(block)) << "size " << size;
+    }
+  EXPECT_EQ(MemPoolCheck(pool), 1);
+}
+
 TEST_F(MemPoolGeometryTest, ZeroFillClearsTheRequestedBytesOfAReusedBlock) {
   MemPoolHandle pool = Create(1000, kGrowZero);
   void* keep = MemPoolAlloc(pool, 10);
@@ -610,6 +638,17 @@ TEST_F(MemPoolReportTest, UnfitHostFormatsFallBackToOwnText) {
 
 class MemPoolOptionTest : public MemPoolTest {};
 
+TEST_F(MemPoolOptionTest, OptionsReadBackAsStored) {
+  EXPECT_EQ(MemPoolSetOption(kPoolOptionReport, 2), 1);
+  EXPECT_EQ(MemPoolGetOption(kPoolOptionReport), 0) << "on only for the value 1";
+  EXPECT_EQ(MemPoolSetOption(kPoolOptionIndexBase, 0), 1);
+  EXPECT_EQ(MemPoolGetOption(kPoolOptionIndexBase), 1);
+  EXPECT_EQ(MemPoolSetOption(kPoolOptionIndexStep, -3), 1);
+  EXPECT_EQ(MemPoolGetOption(kPoolOptionIndexStep), 0);
+  EXPECT_EQ(MemPoolSetOption(3, 1), 0);
+  EXPECT_EQ(MemPoolGetOption(3), 0);
+}
+
 TEST_F(MemPoolOptionTest, FailAllocationFailsTheNthRequest) {
   long before = MemPoolAllocationCount();
   MemPoolFailAllocation(1);
@@ -629,7 +668,8 @@ TEST_F(MemPoolOptionTest, FailAllocationFailsTheNthRequest) {
   EXPECT_EQ(MemPoolCheck(pool), 1);
 
   // A free index too large for any header is memory that cannot be had.
-  MemPoolSetOption(kPoolOptionIndexBase, 100000);
+  EXPECT_EQ(MemPoolSetOption(kPoolOptionIndexBase, 100000), 1);
+  EXPECT_EQ(MemPoolGetOption(kPoolOptionIndexBase), 100000);
   EXPECT_EQ(MemPoolCreate(500, kGrowZero), kMemPoolFailed);
   EXPECT_EQ(LastError().number, kPoolErrorNoMemory);
   MemPoolSetOption(kPoolOptionIndexBase, 6);
