@@ -52,6 +52,7 @@ struct Parser {
   QnCode code;
   QnProgram* program = nullptr;
   QnToken tok;      // current token
+  QnToken previous; // the token before it
   QnToken ahead;    // the one after it, when hasAhead
   bool hasAhead = false;
   std::map<std::string, VarInfo> globals;
@@ -93,6 +94,7 @@ std::string Describe(const QnToken& t) {
 }
 
 void Next(Parser* p) {
+  p->previous = p->tok;
   if (p->hasAhead) {
     p->tok = p->ahead;
     p->hasAhead = false;
@@ -133,8 +135,11 @@ bool AcceptWord(Parser* p, const char* word) {
   Next(p);
   return true;
 }
+// A missing ';' is reported on the line of the statement it should end.
 void Expect(Parser* p, int type, const char* what) {
-  if (!Accept(p, type)) Error(p, std::string("expected ") + what + " but found " + Describe(p->tok));
+  if (Accept(p, type)) return;
+  ErrorAt(p, type == ';' ? p->previous : p->tok,
+          std::string("expected ") + what + " but found " + Describe(p->tok));
 }
 void ExpectWord(Parser* p, const char* word) {
   if (!AcceptWord(p, word)) Error(p, std::string("expected '") + word + "' but found " + Describe(p->tok));
