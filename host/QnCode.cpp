@@ -14,7 +14,7 @@ struct OpInfo {
 // Effects of the opcodes whose effect does not depend on a callee. ANDJ and
 // ORJ count as popping: on the path that falls through they pop, and on the
 // jumping path the kept value stands for the one the right operand pushes.
-constexpr OpInfo kOps[OP_COUNT] = {
+constexpr OpInfo kOps[] = {
     /* STMT */ {1, 0, 0},    /* JMP */ {1, 0, 0},     /* JZ */ {1, -1, 0},
     /* JNZ */ {1, -1, 0},    /* ANDJ */ {1, -1, 0},   /* ORJ */ {1, -1, 0},
     /* BOOL */ {0, 0, 0},    /* PUSHN */ {1, 1, 0},   /* LOADGN */ {1, 1, 0},
@@ -32,6 +32,7 @@ constexpr OpInfo kOps[OP_COUNT] = {
     /* CALL */ {1, 0, 0},    /* RET */ {1, 0, 0},     /* BUILTIN */ {3, 0, 0},
     /* EXIT */ {0, 0, 0},    /* ABORT */ {0, 0, 0},
 };
+static_assert(sizeof kOps / sizeof kOps[0] == OP_COUNT, "one entry per opcode");
 
 void Adjust(QnCode* code, int32_t numbers, int32_t strings) {
   code->numberDepth += numbers;
@@ -136,10 +137,10 @@ int32_t QnCodeTemporary(QnCode* code, QnKind kind) {
 //   1  a statement whose expressions call a script function (other than a
 //      loop head): Step runs it, calls included, and stops at the next
 //      statement at the same or a shallower call depth.
-//   2  any other statement that runs on to a statement of its own choosing
-//      (if, elseif, switch, a statement before a jump, a nested loop's head):
-//      stepped the same way; it cannot go deeper, so the depth test only
-//      matters when the statement is left by a return.
+//   2  any other statement that calls no script function: if, elseif,
+//      switch, a nested loop's head, and a plain statement that is not
+//      class 3 (one followed by a jump, or sharing its line). Stepped the
+//      same way as class 1; it cannot go deeper than its own call depth.
 //   3  a plain assignment or built-in call that always runs straight on to
 //      the next statement of its block, which starts a later line of the same
 //      file, while no other statement shares its own line: Step then plants a

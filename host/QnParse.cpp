@@ -145,7 +145,9 @@ void ExpectWord(Parser* p, const char* word) {
   if (!AcceptWord(p, word)) Error(p, std::string("expected '") + word + "' but found " + Describe(p->tok));
 }
 
-// A new name: an identifier that is not a reserved word.
+// A new name: an identifier that is not a reserved word, nor one of the
+// engine's internal names (TEMPSTRING, and any beginning with two
+// underscores), which the debugger does not show.
 std::string NewName(Parser* p, const char* what) {
   if (p->tok.type != TK_IDENT) {
     Error(p, std::string("expected ") + what + " but found " + Describe(p->tok));
@@ -153,6 +155,7 @@ std::string NewName(Parser* p, const char* what) {
   }
   std::string name = p->tok.text;
   if (IsReserved(name)) Error(p, "'" + name + "' is a reserved word");
+  if (name == "TEMPSTRING" || name.compare(0, 2, "__") == 0) Error(p, "'" + name + "' is reserved for the engine");
   Next(p);
   return name;
 }

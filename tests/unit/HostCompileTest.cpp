@@ -44,6 +44,8 @@ TEST(HostCompile, ErrorsNameTheFileAndLine) {
   EXPECT_EQ("main.qn(2): return outside a function (exit ends the program)",
             CompileError("program\n  return;\nendprogram\n"));
   EXPECT_EQ("main.qn(2): unknown directive #ifdef", CompileError("\n#ifdef X\nprogram\nendprogram\n"));
+  EXPECT_EQ("main.qn(1): 'TEMPSTRING' is reserved for the engine", CompileError("STRING TEMPSTRING;\nprogram\nendprogram\n"));
+  EXPECT_EQ("main.qn(1): '__x' is reserved for the engine", CompileError("NUMBER __x;\nprogram\nendprogram\n"));
 }
 
 TEST(HostCompile, IncludesResolveAgainstTheIncludingFileAndReportTheirOwnLines) {
