@@ -85,12 +85,13 @@ bool ParseOptions(int argc, char** argv, Options* o) {
   return true;
 }
 
+// The run's status, or -1 when the debugger could not be loaded or started.
 int RunUnderDebugger(const Options& o, QnVm* vm) {
   DebuggerLink link;
   std::string error;
   if (!DebuggerLibraryLoad(o.debugger, &link.api, &error)) {
     std::fprintf(stderr, "qnrun: %s\n", error.c_str());
-    return kExitDebuggerFailed;
+    return -1;
   }
   link.waitWhileSuspended = DebuggerMessageLoop;
   link.pollMessages = DebuggerPollMessages;
