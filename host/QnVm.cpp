@@ -93,30 +93,33 @@ __attribute__((noinline)) int StatementEvent(QnVm* vm, Frame* frame, int32_t off
   return stop || vm->stopRequested;
 }
 
-std::string* StringVariable(const QnVm* vm, int32_t index) {
-  QnVm* mutableVm = const_cast<QnVm*>(vm);
-  if (index >= 0) {
-    if (static_cast<size_t>(index) >= vm->stringGlobals.size()) return nullptr;
-    return &mutableVm->stringGlobals[index];
-  }
-  if (vm->frames.empty()) return nullptr;
+// The stack slot of the innermost frame's visible local `index` (-101 - i)
+// of a kind, or -1 when there is none.
+int32_t LocalSlot(const QnVm* vm, int32_t index, QnKind kind) {
+  if (vm->frames.empty()) return -1;
   const Frame& frame = vm->frames.back();
+  const QnBlock& block = vm->program->blocks[frame.block];
+  size_t count = kind == kQnString ? block.stringLocals.size() : block.numberLocals.size();
   int32_t local = -101 - index;
-  if (local < 0 || static_cast<size_t>(local) >= vm->program->blocks[frame.block].stringLocals.size()) return nullptr;
-  return &mutableVm->strings[frame.stringBase + local];
+  if (local < 0 || static_cast<size_t>(local) >= count) return -1;
+  return (kind == kQnString ? frame.stringBase : frame.numberBase) + local;
+}
+
+// A variable by its debug information index: a global from 0, a local below.
+template <typename T>
+T* Variable(std::vector<T>& globals, std::vector<T>& stack, int32_t index, int32_t localSlot) {
+  if (index >= 0) return static_cast<size_t>(index) < globals.size() ? &globals[index] : nullptr;
+  return localSlot >= 0 ? &stack[localSlot] : nullptr;
+}
+
+std::string* StringVariable(const QnVm* vm, int32_t index) {
+  QnVm* v = const_cast<QnVm*>(vm);
+  return Variable(v->stringGlobals, v->strings, index, LocalSlot(vm, index, kQnString));
 }
 
 int32_t* NumberVariable(const QnVm* vm, int32_t index) {
-  QnVm* mutableVm = const_cast<QnVm*>(vm);
-  if (index >= 0) {
-    if (static_cast<size_t>(index) >= vm->numberGlobals.size()) return nullptr;
-    return &mutableVm->numberGlobals[index];
-  }
-  if (vm->frames.empty()) return nullptr;
-  const Frame& frame = vm->frames.back();
-  int32_t local = -101 - index;
-  if (local < 0 || static_cast<size_t>(local) >= vm->program->blocks[frame.block].numberLocals.size()) return nullptr;
-  return &mutableVm->numbers[frame.numberBase + local];
+  QnVm* v = const_cast<QnVm*>(vm);
+  return Variable(v->numberGlobals, v->numbers, index, LocalSlot(vm, index, kQnNumber));
 }
 
 bool PushFrame(QnVm* vm, int32_t block, int32_t numberBase, int32_t stringBase, int32_t returnPc) {
