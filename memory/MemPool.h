@@ -76,4 +76,7 @@ void* MemPoolAlloc(MemPoolHandle pool, uint32_t size);
 int MemPoolFree(MemPoolHandle pool, void* block);
 int MemPoolDestroy(MemPoolHandle pool);
 int MemPoolSetOption(int option, int value);
+// The current value of an option; 0 for an unknown option. Lets a caller that
+// switches an option off around one call put back what was there.
+int MemPoolGetOption(int option);
 int MemPoolLastError(MemPoolError* out);

@@ -82,6 +82,11 @@ void PlatformCharUpper(char* text);  // in place
 void PlatformCharLower(char* text);  // in place
 // Compares ignoring case, as the platform's own list boxes sort.
 int PlatformCompareNoCase(const char* a, const char* b);
+// Converts to the OEM code page; `destination` holds as many bytes as `source`.
+int PlatformCharToOem(const char* source, char* destination);
+
+// The current directory; 0 when it cannot be had or does not fit.
+int PlatformCurrentDirectory(char* buffer, uint32_t size);
 
 // ---------------------------------------------------------------------------
 // Strings

@@ -196,6 +196,16 @@ int PlatformCompareNoCase(const char* a, const char* b) {
   }
 }
 
+// No OEM code page natively: the text stays as it is.
+int PlatformCharToOem(const char* source, char* destination) {
+  std::memmove(destination, source, std::strlen(source) + 1);
+  return 1;
+}
+
+int PlatformCurrentDirectory(char* buffer, uint32_t size) {
+  return buffer && size && ::getcwd(buffer, size) != nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // Strings: the library's string table is compiled in from the same list the
 // resource script uses.

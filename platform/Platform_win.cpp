@@ -114,6 +114,14 @@ void PlatformCharLower(char* text) {
 
 int PlatformCompareNoCase(const char* a, const char* b) { return lstrcmpiA(a, b); }
 
+int PlatformCharToOem(const char* source, char* destination) { return CharToOemA(source, destination) != 0; }
+
+int PlatformCurrentDirectory(char* buffer, uint32_t size) {
+  if (!buffer || !size) return 0;
+  DWORD length = GetCurrentDirectoryA(size, buffer);
+  return length != 0 && length < size;
+}
+
 // ---------------------------------------------------------------------------
 // Strings
 

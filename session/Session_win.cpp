@@ -1,0 +1,99 @@
+// The library's entry points: the library entry procedure, QNdbgInit,
+// QNdbgExit and WEP, and the process-wide objects a session makes.
+#include "session/Session.h"
+
+#include <cstring>
+
+#include "memory/MemPool.h"
+#include "platform/Platform.h"
+#include "qndbgc.h"
+#include "session/DebugSession.h"
+#include "sourceview/Vocabulary.h"
+#include "util/Font.h"
+
+namespace {
+
+HBRUSH gFaceBrush = nullptr;
+HFONT gSourceFont = nullptr;
+HFONT gControlFont = nullptr;
+HFONT gAboutFont = nullptr;
+
+void DeleteObjectOnce(HGDIOBJ& object) {
+  if (object) DeleteObject(object);
+  object = nullptr;
+}
+
+void MakeProcessObjects() {
+  gFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+  gSourceFont = CreateFontByName(0, "Courier", 8, 0, 0, 0, 0);
+  gControlFont = CreateFontByName(0, "MS Sans Serif", 8, 0, 0, 0, 0);
+}
+
+void DeleteProcessObjects() {
+  DeleteObjectOnce(reinterpret_cast<HGDIOBJ&>(gFaceBrush));
+  DeleteObjectOnce(reinterpret_cast<HGDIOBJ&>(gSourceFont));
+  DeleteObjectOnce(reinterpret_cast<HGDIOBJ&>(gControlFont));
+  // The About box makes its font anew in the next session.
+  DeleteObjectOnce(reinterpret_cast<HGDIOBJ&>(gAboutFont));
+}
+
+}  // namespace
+
+HBRUSH SessionFaceBrush() { return gFaceBrush; }
+HFONT SessionSourceFont() { return gSourceFont; }
+HFONT SessionControlFont() { return gControlFont; }
+HFONT SessionAboutFont() { return gAboutFont; }
+void SessionSetAboutFont(HFONT font) { gAboutFont = font; }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
+  PlatformSetModule(instance);
+  return TRUE;
+}
+
+extern "C" INT_PTR WINAPI WEP(INT_PTR) { return 1; }
+
+extern "C" INT_PTR WINAPI QNdbgInit(INT_PTR hostContext, const HostCallbacks* callbacks, INT_PTR hostArg3,
+                                    INT_PTR hostArg4, const char* debugFileName, HWND* outMainWindow) {
+  (void)debugFileName;
+  if (outMainWindow) *outMainWindow = nullptr;
+  // One session at a time: a host that opens a second one without ending the
+  // first gets the first one closed rather than leaked.
+  if (DebugSessionCurrent()) QNdbgExit();
+
+  MemPoolHandle pool = MemPoolCreate(kSessionPoolSize, 0x1003);
+  if (pool == kMemPoolFailed) return 0;
+  auto* session = static_cast<DebugSession*>(MemPoolAlloc(pool, sizeof(DebugSession)));
+  if (!session) {
+    MemPoolDestroy(pool);
+    return 0;
+  }
+  DebugSessionSetCurrent(session);
+
+  VocabularyLoad();
+  MakeProcessObjects();
+
+  session->pool = pool;
+  session->stopped = 1;
+  session->hostContext = hostContext;
+  session->hostArg3 = hostArg3;
+  session->hostArg4 = hostArg4;
+  if (callbacks) std::memcpy(&session->callbacks, callbacks, sizeof(HostCallbacks));
+  session->currentLine = 0;
+  session->currentFunction = 0;
+  session->locals = nullptr;
+  session->currentFileIndex = 0;
+  return 1;
+}
+
+extern "C" INT_PTR WINAPI QNdbgExit(void) {
+  if (DebugSession* session = DebugSessionCurrent()) {
+    std::memset(&session->callbacks, 0, sizeof session->callbacks);
+    DebugSessionSetCurrent(nullptr);
+    MemPoolDestroy(session->pool);
+  }
+  DeleteProcessObjects();
+  return 1;
+}
+
+// Execution control is not built yet: until it is, every statement goes on.
+extern "C" INT_PTR WINAPI QNdbgBreak(INT_PTR, INT_PTR, INT_PTR) { return 1; }
