@@ -99,13 +99,16 @@ wine_tests() {
   return $status
 }
 
-# Runs a libFuzzer target from its committed corpus fuzz/corpus/<Name>/
-# (fuzz_<Name> is the program); what it finds new goes to a scratch corpus
-# under the build folder, so the committed one stays as it is.
+# Runs a libFuzzer target fuzz_<Name> from its committed corpus
+# fuzz/corpus/<Name>/, with the dictionary fuzz/<Name>.dict when there is
+# one; what it finds new goes to a scratch corpus under the build folder, so
+# the committed one stays as it is.
 fuzz_target() {
   local program=$1 name=${1##*/fuzz_}
   local work=$root/build/fuzz/work/$name artifacts=$root/build/fuzz/artifacts/$name
   mkdir -p "$work" "$artifacts"
+  local options=(-max_total_time="$fuzz_seconds" -print_final_stats=1 -artifact_prefix="$artifacts/")
+  [[ -f $root/fuzz/$name.dict ]] && options+=(-dict="$root/fuzz/$name.dict")
   local corpora=("$work")
   if [[ -d $root/fuzz/corpus/$name ]]; then
     corpora+=("$root/fuzz/corpus/$name")
@@ -113,8 +116,7 @@ fuzz_target() {
     echo "no corpus fuzz/corpus/$name: starting from nothing"
   fi
   local out=$logs/fuzz-$name.out
-  timeout $((fuzz_seconds + 300)) "$program" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    -artifact_prefix="$artifacts/" "${corpora[@]}" >"$out" 2>&1
+  timeout $((fuzz_seconds + 300)) "$program" "${options[@]}" "${corpora[@]}" >"$out" 2>&1
   local status=$?
   tail -n 30 "$out"
   ((status == 0)) || echo "fuzz_$name failed (exit $status); findings in $artifacts, output in $out"
