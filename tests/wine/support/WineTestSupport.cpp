@@ -25,22 +25,28 @@ void PumpMessages() {
 // once: the driver takes the first new dialog that is not a message box; the
 // newest watcher answers message boxes and modal dialogs nobody drives.
 
-struct ModalWatch {
-  static std::vector<MessageBoxWatcher*> watchers;
-  static DialogDriver* driver;
-  static std::vector<HWND> driverSkips;  // dialogs open before the driver began
-  static std::vector<HWND> handled;
-  static UINT_PTR timer;
-  static bool acting;
+namespace {
+// One GUI thread, so one record.
+struct ModalWatchState {
+  std::vector<MessageBoxWatcher*> watchers;  // the newest answers
+  DialogDriver* driver = nullptr;
+  std::vector<HWND> driverSkips;  // dialogs open before the driver began
+  std::vector<HWND> handled;      // answered or driven, until they are gone
+  UINT_PTR timer = 0;
+  bool acting = false;  // the driver's action runs (and may show boxes)
+};
+ModalWatchState gModalWatch;
+}  // namespace
 
+struct ModalWatch {
   static void Arm() {
-    if (!timer) timer = SetTimer(nullptr, 0, 20, Tick);
+    if (!gModalWatch.timer) gModalWatch.timer = SetTimer(nullptr, 0, 20, Tick);
   }
   static void DisarmIfIdle() {
-    if (timer && watchers.empty() && !driver) {
-      KillTimer(nullptr, timer);
-      timer = 0;
-      handled.clear();
+    if (gModalWatch.timer && gModalWatch.watchers.empty() && !gModalWatch.driver) {
+      KillTimer(nullptr, gModalWatch.timer);
+      gModalWatch.timer = 0;
+      gModalWatch.handled.clear();
     }
   }
 
@@ -80,29 +86,31 @@ struct ModalWatch {
 
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     std::vector<HWND> live;
-    for (HWND window : handled) {
+    for (HWND window : gModalWatch.handled) {
       if (IsWindow(window)) live.push_back(window);
     }
-    handled.swap(live);
+    gModalWatch.handled.swap(live);
+    DialogDriver* driver = gModalWatch.driver;
     for (HWND window : DialogBoxes()) {
       // A box shown by an earlier step of this tick may have ended it.
-      if (!IsWindow(window) || Contains(handled, window)) continue;
-      if (driver && !driver->dialog && !acting && !IsMessageBox(window) && !Contains(driverSkips, window)) {
-        handled.push_back(window);
-        Drive(window);
-      } else if (!watchers.empty() && IsModal(window)) {
-        handled.push_back(window);
-        Answer(*watchers.back(), window);
+      if (!IsWindow(window) || Contains(gModalWatch.handled, window)) continue;
+      bool drivable = driver && !driver->dialog && !gModalWatch.acting && !IsMessageBox(window) &&
+                      !Contains(gModalWatch.driverSkips, window);
+      if (drivable) {
+        gModalWatch.handled.push_back(window);
+        Drive(*driver, window);
+      } else if (!gModalWatch.watchers.empty() && IsModal(window)) {
+        gModalWatch.handled.push_back(window);
+        Answer(*gModalWatch.watchers.back(), window);
       }
     }
   }
 
-  static void Drive(HWND window) {
-    DialogDriver* current = driver;
-    current->dialog = window;
-    acting = true;
-    current->act(window);
-    acting = false;
+  static void Drive(DialogDriver& driver, HWND window) {
+    driver.dialog = window;
+    gModalWatch.acting = true;
+    driver.act(window);
+    gModalWatch.acting = false;
     // EndDialog hides the dialog at once; one still visible was left open.
     if (IsWindow(window) && IsWindowVisible(window)) EndDialog(window, kDialogDriverEnded);
   }
@@ -123,27 +131,22 @@ struct ModalWatch {
       shown.text += text;
     }
     int button = watcher.answer;
-    if (!GetDlgItem(box, button)) button = GetDlgItem(box, IDCANCEL) ? IDCANCEL : LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0));
+    if (!GetDlgItem(box, button)) {
+      button = GetDlgItem(box, IDCANCEL) ? IDCANCEL : LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0));
+    }
     watcher.shown.push_back(shown);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     if (watcher.onShown) watcher.onShown(shown);
   }
 };
 
-std::vector<MessageBoxWatcher*> ModalWatch::watchers;
-DialogDriver* ModalWatch::driver = nullptr;
-std::vector<HWND> ModalWatch::driverSkips;
-std::vector<HWND> ModalWatch::handled;
-UINT_PTR ModalWatch::timer = 0;
-bool ModalWatch::acting = false;
-
 MessageBoxWatcher::MessageBoxWatcher(int answer) : answer(answer) {
-  ModalWatch::watchers.push_back(this);
+  gModalWatch.watchers.push_back(this);
   ModalWatch::Arm();
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {
-  auto& watchers = ModalWatch::watchers;
+  auto& watchers = gModalWatch.watchers;
   watchers.erase(std::remove(watchers.begin(), watchers.end(), this), watchers.end());
   ModalWatch::DisarmIfIdle();
 }
@@ -157,13 +160,13 @@ std::string MessageBoxWatcher::Describe() const {
 DialogDriver::DialogDriver(std::function<void(HWND)> act) : act(std::move(act)) {
   // One driver at a time: a dialog opened from a driven dialog's action is
   // driven by a driver made inside that action, once this one has acted.
-  ModalWatch::driver = this;
-  ModalWatch::driverSkips = ModalWatch::DialogBoxes();
+  gModalWatch.driver = this;
+  gModalWatch.driverSkips = ModalWatch::DialogBoxes();
   ModalWatch::Arm();
 }
 
 DialogDriver::~DialogDriver() {
-  if (ModalWatch::driver == this) ModalWatch::driver = nullptr;
+  if (gModalWatch.driver == this) gModalWatch.driver = nullptr;
   ModalWatch::DisarmIfIdle();
 }
 
