@@ -11,6 +11,9 @@
 //
 // At the end of the file a fill reads nothing and changes nothing: BufTell
 // stays at the end of the data, and a seek back into the block is still free.
+// The slot remembers that it stands at the end, so that further reads there
+// (a damaged file read on past its end) answer -1 without asking the platform
+// again; any seek or write forgets it.
 //
 // A writable slot keeps written bytes in the buffer (dirty) and writes the
 // whole block back at its offset before the buffer moves on (a fill, a seek out
@@ -38,6 +41,7 @@ struct BufSlot {
   int32_t blockEnd = 0;                 // file offset of the last valid byte
   bool writable = false;                // opened with kBufCreate or kBufReadWrite
   bool dirty = false;                   // the buffer holds bytes not yet written
+  bool atEnd = false;                   // the last fill found nothing: the position is the end
 };
 
 BufSlot gSlots[2];
@@ -86,6 +90,7 @@ int Fill(BufSlot* slot) {
   int32_t next = slot->count > 0 ? slot->blockEnd + 1 : slot->blockStart;
   if (PlatformFileSeek(slot->file, next) != next) return -1;
   int32_t got = PlatformFileRead(slot->file, slot->buffer, kBufSize);
+  if (got == 0) slot->atEnd = true;
   if (got <= 0 || got - 1 > INT32_MAX - next) return -1;
   slot->blockStart = next;
   slot->blockEnd = next + got - 1;
@@ -146,7 +151,7 @@ int32_t BufSize(PlatformFile file) {
 int BufReadByte(PlatformFile file) {
   BufSlot* slot = SlotOf(file);
   if (!slot) return -1;
-  if (slot->index >= slot->count && Fill(slot) != 0) return -1;
+  if (slot->index >= slot->count && (slot->atEnd || Fill(slot) != 0)) return -1;
   return static_cast<int8_t>(slot->buffer[slot->index++]);
 }
 
@@ -164,6 +169,7 @@ int32_t BufTell(PlatformFile file) {
 int BufSeek(PlatformFile file, int32_t offset) {
   BufSlot* slot = SlotOf(file);
   if (!slot || offset < 0) return -1;
+  slot->atEnd = false;
   if (slot->count > 0 && offset >= slot->blockStart && offset <= slot->blockEnd) {
     slot->index = offset - slot->blockStart;
     return 0;
@@ -178,6 +184,7 @@ int BufWriteByte(PlatformFile file, int value) {
   if (!slot || !slot->writable) return -1;
   if (slot->index >= kBufSize && WriteBack(slot) != 0) return -1;
   if (slot->index >= INT32_MAX - slot->blockStart) return -1;  // past the last 32-bit offset
+  slot->atEnd = false;
   slot->buffer[slot->index++] = static_cast<uint8_t>(value);
   if (slot->index > slot->count) {
     slot->count = slot->index;
