@@ -8,13 +8,9 @@
 #include "util/Text.h"
 
 FunctionTable* FunctionTableCreate() {
-  MemPoolHandle pool = MemPoolCreate(kSymbolTablePoolSize, kSymbolTablePoolFlags);
-  if (pool == kMemPoolFailed) return nullptr;
-  auto* table = static_cast<FunctionTable*>(MemPoolAlloc(pool, sizeof(FunctionTable)));
-  if (!table) {
-    MemPoolDestroy(pool);
-    return nullptr;
-  }
+  MemPoolHandle pool;
+  auto* table = static_cast<FunctionTable*>(SymbolTableNewHeader(sizeof(FunctionTable), &pool));
+  if (!table) return nullptr;
   table->pool = pool;
   table->lastMade = nullptr;
   table->byName = HashCreate(kHashBuckets, 4, 0);

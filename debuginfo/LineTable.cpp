@@ -7,13 +7,9 @@
 #include "debuginfo/SymbolTableBase.h"
 
 LineTable* LineTableCreate() {
-  MemPoolHandle pool = MemPoolCreate(kSymbolTablePoolSize, kSymbolTablePoolFlags);
-  if (pool == kMemPoolFailed) return nullptr;
-  auto* table = static_cast<LineTable*>(MemPoolAlloc(pool, sizeof(LineTable)));
-  if (!table) {
-    MemPoolDestroy(pool);
-    return nullptr;
-  }
+  MemPoolHandle pool;
+  auto* table = static_cast<LineTable*>(SymbolTableNewHeader(sizeof(LineTable), &pool));
+  if (!table) return nullptr;
   table->pool = pool;
   table->byLine = HashCreate(kHashBuckets, 4, 0);
   table->byAddress = HashCreate(kHashBuckets, 4, 0);

@@ -32,13 +32,9 @@ SourceFileEntry* Next(SourceFileList* list) { return static_cast<SourceFileEntry
 }  // namespace
 
 SourceFileList* SourceFileListCreate() {
-  MemPoolHandle pool = MemPoolCreate(kSymbolTablePoolSize, kSymbolTablePoolFlags);
-  if (pool == kMemPoolFailed) return nullptr;
-  auto* list = static_cast<SourceFileList*>(MemPoolAlloc(pool, sizeof(SourceFileList)));
-  if (!list) {
-    MemPoolDestroy(pool);
-    return nullptr;
-  }
+  MemPoolHandle pool;
+  auto* list = static_cast<SourceFileList*>(SymbolTableNewHeader(sizeof(SourceFileList), &pool));
+  if (!list) return nullptr;
   list->pool = pool;
   list->viewParent = nullptr;
   list->mainScript[0] = 0;

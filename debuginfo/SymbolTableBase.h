@@ -7,10 +7,22 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "memory/MemPool.h"
+
 // The pool of the LineTable, the FunctionTable and the SourceFileList: their
 // headers and records; it grows by segments as needed.
 constexpr uint32_t kSymbolTablePoolSize = 500;
 constexpr uint32_t kSymbolTablePoolFlags = 0x1003;
+
+// A table's header of `size` bytes, zero-filled, from a new pool of its own,
+// stored in *pool; null (and no pool left behind) when either cannot be had.
+inline void* SymbolTableNewHeader(uint32_t size, MemPoolHandle* pool) {
+  *pool = MemPoolCreate(kSymbolTablePoolSize, kSymbolTablePoolFlags);
+  if (*pool == kMemPoolFailed) return nullptr;
+  void* header = MemPoolAlloc(*pool, size);
+  if (!header) MemPoolDestroy(*pool);
+  return header;
+}
 
 struct SymbolKey {
   char text[24];  // room for two 32-bit numbers with their signs and the hyphen

@@ -88,6 +88,14 @@ struct Loaded {
   }
 };
 
+// A script "MAIN.Q" whose first statement, line 1, is the main program's (0, 0).
+DebugInfoDescription MainScript() {
+  DebugInfoDescription info;
+  info.mainScript = "MAIN.Q";
+  DebugInfoAddLine(&info, 1, 0, 0);
+  return info;
+}
+
 std::string WriteDescription(const std::string& name, const DebugInfoDescription& info) {
   Bytes bytes;
   std::string error;
@@ -171,11 +179,9 @@ TEST_F(LoaderTest, GlobalListOffsetBeforeTheFileIsRejected) {
 }
 
 TEST_F(LoaderTest, HiddenGlobalsAreLeftOutButUseUpTheirIndex) {
-  DebugInfoDescription info;
-  info.mainScript = "MAIN.Q";
+  DebugInfoDescription info = MainScript();
   info.globalStrings = {"A", "__x", "B"};
   info.globalNumbers = {"TEMPSTRING", "_y", "tempstring", "N__"};
-  DebugInfoAddLine(&info, 1, 0, 0);
   Loaded loaded(WriteDescription("hidden.dbg", info));
   EXPECT_EQ(loaded.Variables(loaded.globals, "global"),
             "global A 0 2\n"
@@ -186,9 +192,7 @@ TEST_F(LoaderTest, HiddenGlobalsAreLeftOutButUseUpTheirIndex) {
 }
 
 TEST_F(LoaderTest, LocalsCountFromMinus101PerKind) {
-  DebugInfoDescription info;
-  info.mainScript = "MAIN.Q";
-  DebugInfoAddLine(&info, 1, 0, 0);
+  DebugInfoDescription info = MainScript();
   DebugInfoAddFunction(&info, "Copy", {"source", "target"}, {"count"}, 20, 1, 0);
   Loaded loaded(WriteDescription("locals.dbg", info));
   VariableTable* locals = FunctionTableGetLocals(loaded.functions, 1);
@@ -244,9 +248,7 @@ TEST_F(LoaderTest, NoRecordsGiveEmptyTables) {
 }
 
 TEST_F(LoaderTest, SwitchFollowedBySwitchUsesUpAFileIndex) {
-  DebugInfoDescription info;
-  info.mainScript = "MAIN.Q";
-  DebugInfoAddLine(&info, 1, 0, 0);
+  DebugInfoDescription info = MainScript();
   DebugInfoAddSwitch(&info, "A.Q");
   DebugInfoAddSwitch(&info, "B.Q");
   DebugInfoAddLine(&info, 4, 0, 1);
@@ -262,9 +264,7 @@ TEST_F(LoaderTest, SwitchFollowedBySwitchUsesUpAFileIndex) {
 }
 
 TEST_F(LoaderTest, FileIndexesOfLineRecordsAreTakenToEightBits) {
-  DebugInfoDescription info;
-  info.mainScript = "MAIN.Q";
-  DebugInfoAddLine(&info, 1, 0, 0);
+  DebugInfoDescription info = MainScript();
   for (int file = 1; file <= 257; file++) DebugInfoAddSwitch(&info, "I" + std::to_string(file) + ".Q");
   DebugInfoAddLine(&info, 2, 0, 1);
   Loaded loaded(WriteDescription("many.dbg", info));
@@ -274,9 +274,7 @@ TEST_F(LoaderTest, FileIndexesOfLineRecordsAreTakenToEightBits) {
 }
 
 TEST_F(LoaderTest, FunctionWithoutItsLineRecordStillLoadsWhatFollows) {
-  DebugInfoDescription info;
-  info.mainScript = "MAIN.Q";
-  DebugInfoAddLine(&info, 1, 0, 0);
+  DebugInfoDescription info = MainScript();
   DebugInfoAddFunctionRecord(&info, "Lost", {}, {"n"});
   DebugInfoAddSwitch(&info, "INC.Q");  // read ahead as the function's line: unusable, but harmless
   DebugInfoAddLine(&info, 6, 0, 1);
@@ -298,9 +296,7 @@ TEST_F(LoaderTest, FunctionWithoutItsLineRecordStillLoadsWhatFollows) {
 }
 
 TEST_F(LoaderTest, FileCutInsideARecordReadsMinusOneAndEnds) {
-  DebugInfoDescription info;
-  info.mainScript = "MAIN.Q";
-  DebugInfoAddLine(&info, 1, 0, 0);
+  DebugInfoDescription info = MainScript();
   DebugInfoAddLine(&info, 2, 0, 0x1234);
   info.spareWord = false;
   Bytes bytes;
@@ -311,9 +307,7 @@ TEST_F(LoaderTest, FileCutInsideARecordReadsMinusOneAndEnds) {
   EXPECT_EQ(cutLine.result, 1);
   EXPECT_NE(cutLine.Text().find("line 2 file 0 at -256,-1\n"), std::string::npos) << cutLine.Text();
 
-  DebugInfoDescription function;
-  function.mainScript = "MAIN.Q";
-  DebugInfoAddLine(&function, 1, 0, 0);
+  DebugInfoDescription function = MainScript();
   DebugInfoAddFunction(&function, "F", {"abc", "def"}, {}, 9, 1, 0);
   ASSERT_EQ(DebugInfoWrite(function, &bytes, &error), 1);
   bytes.resize(bytes.size() - 16);  // inside "abc": after its "ab"
