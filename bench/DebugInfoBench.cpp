@@ -6,15 +6,16 @@
 // local number variables each, 10,000 statements of the main program in the
 // main script, so 200,000 line records, and 5,000 globals (2,500 per kind).
 //
-//   Load           the whole start-up work on the tables: create the four
+//   Load/1         the whole start-up work on the tables: create the four
 //                  tables, LoadDebugInfo, destroy them. Counters: the records
 //                  loaded per second, and peak_rss_growth, the growth of the
 //                  process's peak resident size (getrusage ru_maxrss) across
 //                  the first load, i.e. what the tables of one session take
 //                  at their peak, pools and all.
-//   FindLine       LineTableFindLine on the loaded table, the addresses of all
+//   Load/40        the same for a script 40 times smaller (5,000 records).
+//   FindLine/1     LineTableFindLine on the loaded table, the addresses of all
 //                  200,000 statements in a shuffled order, one call per
-//                  iteration.
+//                  iteration (FindLine/40: the smaller script's 5,000).
 //   UnorderedMap   the same lookups in a std::unordered_map<int64_t, ...> of
 //                  the same addresses: the yardstick for FindLine.
 #include <benchmark/benchmark.h>
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -42,61 +44,63 @@ constexpr int kLocalsPerKind = 5;
 constexpr int kGlobalsPerKind = 2500;
 constexpr int kLineRecords = kFiles * kFunctionsPerFile * kStatementsPerFunction + kMainStatements;
 static_assert(kLineRecords == 200000, "the benchmark file has 200,000 line records");
+// The same script 40 times smaller (5,000 line records, 50 functions, 124
+// globals), the size of an ordinary installation script, to show how the load
+// grows with the script.
+constexpr int kSmallerBy = 40;
 
 struct Address {
   int32_t block, offset;
 };
 
-struct RemovedAtExit {
-  std::string path;
-  ~RemovedAtExit() { std::remove(path.c_str()); }
-};
-
-struct LargeScript {
+struct ScriptFile {
   std::string path;
   std::vector<Address> addresses;  // every statement, shuffled
+  int lineRecords = 0;
+  ~ScriptFile() {
+    if (!path.empty()) std::remove(path.c_str());
+  }
 };
 
-// Writes the file once per run; its statements' addresses, shuffled, for the lookups.
-const LargeScript& Script() {
-  static LargeScript script = [] {
-    LargeScript made;
-    DebugInfoDescription info;
-    info.mainScript = "SETUP.Q";
-    for (int i = 0; i < kGlobalsPerKind; i++) {
-      info.globalStrings.push_back("STR_GLOBAL_" + std::to_string(i));
-      info.globalNumbers.push_back("NUM_GLOBAL_" + std::to_string(i));
-    }
-    int block = 1;
-    for (int file = 0; file < kFiles; file++) {
-      if (file > 0) DebugInfoAddSwitch(&info, "INCLUDE" + std::to_string(file) + ".QH");
-      int line = 1;
-      if (file == 0)
-        for (int offset = 0; offset < kMainStatements; offset++) {
-          DebugInfoAddLine(&info, line++, 0, offset);
-          made.addresses.push_back({0, offset});
-        }
-      for (int function = 0; function < kFunctionsPerFile; function++, block++) {
-        std::vector<std::string> strings, numbers;
-        for (int i = 0; i < kLocalsPerKind; i++) {
-          strings.push_back("text" + std::to_string(i));
-          numbers.push_back("count" + std::to_string(i));
-        }
-        DebugInfoAddFunctionRecord(&info, "Function" + std::to_string(block), strings, numbers);
-        for (int offset = 0; offset < kStatementsPerFunction; offset++) {
-          DebugInfoAddLine(&info, line++, block, offset);
-          made.addresses.push_back({block, offset});
-        }
+// The large script divided by `smallerBy`, written once per run.
+const ScriptFile& Script(int smallerBy = 1) {
+  static std::map<int, ScriptFile> scripts;
+  ScriptFile& made = scripts[smallerBy];
+  if (!made.path.empty()) return made;
+  DebugInfoDescription info;
+  info.mainScript = "SETUP.Q";
+  for (int i = 0; i < kGlobalsPerKind / smallerBy; i++) {
+    info.globalStrings.push_back("STR_GLOBAL_" + std::to_string(i));
+    info.globalNumbers.push_back("NUM_GLOBAL_" + std::to_string(i));
+  }
+  int block = 1;
+  for (int file = 0; file < kFiles; file++) {
+    if (file > 0) DebugInfoAddSwitch(&info, "INCLUDE" + std::to_string(file) + ".QH");
+    int line = 1;
+    if (file == 0)
+      for (int offset = 0; offset < kMainStatements / smallerBy; offset++) {
+        DebugInfoAddLine(&info, line++, 0, offset);
+        made.addresses.push_back({0, offset});
+      }
+    for (int function = 0; function < kFunctionsPerFile / smallerBy; function++, block++) {
+      std::vector<std::string> strings, numbers;
+      for (int i = 0; i < kLocalsPerKind; i++) {
+        strings.push_back("text" + std::to_string(i));
+        numbers.push_back("count" + std::to_string(i));
+      }
+      DebugInfoAddFunctionRecord(&info, "Function" + std::to_string(block), strings, numbers);
+      for (int offset = 0; offset < kStatementsPerFunction; offset++) {
+        DebugInfoAddLine(&info, line++, block, offset);
+        made.addresses.push_back({block, offset});
       }
     }
-    made.path = "/tmp/qndbg-bench-" + std::to_string(getpid()) + ".dbg";
-    static RemovedAtExit file{made.path};
-    std::string error;
-    if (!DebugInfoWriteFile(info, made.path.c_str(), &error)) std::fprintf(stderr, "%s\n", error.c_str());
-    std::shuffle(made.addresses.begin(), made.addresses.end(), std::mt19937(20240601));
-    return made;
-  }();
-  return script;
+  }
+  made.lineRecords = static_cast<int>(made.addresses.size());
+  made.path = "/tmp/qndbg-bench-" + std::to_string(getpid()) + "-" + std::to_string(smallerBy) + ".dbg";
+  std::string error;
+  if (!DebugInfoWriteFile(info, made.path.c_str(), &error)) std::fprintf(stderr, "%s\n", error.c_str());
+  std::shuffle(made.addresses.begin(), made.addresses.end(), std::mt19937(20240601));
+  return made;
 }
 
 struct Tables {
@@ -105,9 +109,9 @@ struct Tables {
   LineTable* lines = LineTableCreate();
   SourceFileList* files = SourceFileListCreate();
   int loaded = 0;
-  Tables() {
+  explicit Tables(const ScriptFile& file) {
     char script[kDebugFileNameSize];
-    loaded = LoadDebugInfo(functions, globals, lines, files, Script().path.c_str(), script);
+    loaded = LoadDebugInfo(functions, globals, lines, files, file.path.c_str(), script);
     SourceFileListSetMain(files, script);
   }
   ~Tables() {
@@ -124,27 +128,31 @@ long PeakResidentKilobytes() {
   return usage.ru_maxrss;
 }
 
+// Argument: how many times smaller than the large script. The first load of a
+// size measures the peak growth; later sizes are smaller and so grow nothing.
 void BM_Load(benchmark::State& state) {
   PlatformEchoMessages(false);
-  Script();
-  static long growth = -1;
-  if (growth < 0) {
-    long before = PeakResidentKilobytes();
-    { Tables first; }
-    growth = PeakResidentKilobytes() - before;
-  }
+  const ScriptFile& file = Script(static_cast<int>(state.range(0)));
+  long before = PeakResidentKilobytes();
+  { Tables first(file); }
+  long growth = PeakResidentKilobytes() - before;
   for (auto _ : state) {
-    Tables tables;
-    if (!tables.loaded || ListCount(tables.lines->records) != kLineRecords) state.SkipWithError("load failed");
+    Tables tables(file);
+    if (!tables.loaded || static_cast<int>(ListCount(tables.lines->records)) != file.lineRecords)
+      state.SkipWithError("load failed");
   }
-  state.SetItemsProcessed(state.iterations() * kLineRecords);
+  state.SetItemsProcessed(state.iterations() * file.lineRecords);
+  state.counters["line_records"] = file.lineRecords;
   state.counters["peak_rss_growth_MB"] = static_cast<double>(growth) / 1024.0;
 }
-BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->Arg(1)->Arg(kSmallerBy)->Unit(benchmark::kMillisecond);
 
+// Argument: as for Load.
 void BM_FindLine(benchmark::State& state) {
-  static Tables tables;
-  const std::vector<Address>& addresses = Script().addresses;
+  const ScriptFile& file = Script(static_cast<int>(state.range(0)));
+  static std::map<int, Tables> loaded;
+  Tables& tables = loaded.try_emplace(static_cast<int>(state.range(0)), file).first->second;
+  const std::vector<Address>& addresses = file.addresses;
   size_t next = 0;
   for (auto _ : state) {
     const Address& at = addresses[next];
@@ -154,7 +162,7 @@ void BM_FindLine(benchmark::State& state) {
     benchmark::DoNotOptimize(line);
   }
 }
-BENCHMARK(BM_FindLine);
+BENCHMARK(BM_FindLine)->Arg(1)->Arg(kSmallerBy);
 
 void BM_UnorderedMap(benchmark::State& state) {
   const std::vector<Address>& addresses = Script().addresses;
