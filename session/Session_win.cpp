@@ -4,6 +4,11 @@
 
 #include <cstring>
 
+#include "debuginfo/DebugInfoLoader.h"
+#include "debuginfo/FunctionTable.h"
+#include "debuginfo/LineTable.h"
+#include "debuginfo/SourceFileList.h"
+#include "debuginfo/VariableTable.h"
 #include "memory/MemPool.h"
 #include "platform/Platform.h"
 #include "qndbgc.h"
@@ -37,7 +42,29 @@ void DeleteProcessObjects() {
   DeleteObjectOnce(reinterpret_cast<HGDIOBJ&>(gAboutFont));
 }
 
+// The symbol tables of the session, empty; a table that cannot be made stays
+// null and its lookups simply fail.
+void CreateSymbolTables(DebugSession* session) {
+  session->lineTable = LineTableCreate();
+  session->functionTable = FunctionTableCreate();
+  session->globals = VariableTableCreate();
+  session->sourceFiles = SourceFileListCreate();
+}
+
+void DestroySymbolTables(DebugSession* session) {
+  LineTableDestroy(session->lineTable);
+  session->lineTable = nullptr;
+  VariableTableDestroy(session->globals);
+  session->globals = nullptr;
+  FunctionTableDestroy(session->functionTable);
+  session->functionTable = nullptr;
+  SourceFileListDestroy(session->sourceFiles);
+  session->sourceFiles = nullptr;
+}
+
 }  // namespace
+
+static_assert(kTextSize >= kDebugFileNameSize, "the session holds the main script name the loader reads");
 
 HBRUSH SessionFaceBrush() { return gFaceBrush; }
 HFONT SessionSourceFont() { return gSourceFont; }
@@ -54,7 +81,6 @@ extern "C" INT_PTR WINAPI WEP(INT_PTR) { return 1; }
 
 extern "C" INT_PTR WINAPI QNdbgInit(INT_PTR hostContext, const HostCallbacks* callbacks, INT_PTR hostArg3,
                                     INT_PTR hostArg4, const char* debugFileName, HWND* outMainWindow) {
-  (void)debugFileName;
   if (outMainWindow) *outMainWindow = nullptr;
   // One session at a time: a host that opens a second one without ending the
   // first gets the first one closed rather than leaked.
@@ -82,12 +108,20 @@ extern "C" INT_PTR WINAPI QNdbgInit(INT_PTR hostContext, const HostCallbacks* ca
   session->currentFunction = 0;
   session->locals = nullptr;
   session->currentFileIndex = 0;
+
+  CreateSymbolTables(session);
+  if (!LoadDebugInfo(session->functionTable, session->globals, session->lineTable, session->sourceFiles,
+                     debugFileName, session->scriptFileName))
+    return 0;
+  SourceFileListSetMain(session->sourceFiles, session->scriptFileName);
+  session->currentFileName[0] = 0;
   return 1;
 }
 
 extern "C" INT_PTR WINAPI QNdbgExit(void) {
   if (DebugSession* session = DebugSessionCurrent()) {
     std::memset(&session->callbacks, 0, sizeof session->callbacks);
+    DestroySymbolTables(session);
     DebugSessionSetCurrent(nullptr);
     MemPoolDestroy(session->pool);
   }
