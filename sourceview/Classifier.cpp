@@ -8,7 +8,10 @@
 // recent block comment); "/*" up to the first "*/" or the end of the line;
 // "//" to the end of the line; any other delimiter alone; else a word, which
 // is a number when it is all digits or starts with "0x". Words and lone
-// delimiters are looked up in the view's vocabulary by their exact bytes.
+// delimiters are looked up in the view's vocabulary by their exact bytes;
+// the view keeps the first byte and length of every word it holds, so that
+// most tokens (names of the script's own, punctuation) are known not to be
+// words without hashing them.
 //
 // Double-byte characters. A delimiter that is the lead byte of a double-byte
 // character makes one token of the whole character rather than two one-byte
@@ -102,9 +105,12 @@ bool TokenChainAdd(TokenChain* chain, int32_t byteOffset, int32_t byteLength, in
   return true;
 }
 
+uint64_t ShapeBit(size_t length) { return uint64_t{1} << (length < 63 ? length : 63); }
+
 // The element of a word or lone delimiter: its vocabulary entry's, or other.
 uint8_t LookUp(const SourceView* view, const char* bytes, size_t length) {
   if (length >= kVocabularyWordBytes) return kColorOther;  // longer than any word
+  if (!(view->vocabularyShapes[static_cast<unsigned char>(bytes[0])] & ShapeBit(length))) return kColorOther;
   char key[kVocabularyWordBytes];
   std::memcpy(key, bytes, length);
   key[length] = 0;
@@ -146,7 +152,11 @@ int SourceViewAddWords(SourceView* view, List* words, uint8_t element) {
     TextCopy(entry->word, sizeof entry->word, word);
     entry->element = element;
     int inserted = HashInsert(view->vocabulary, entry->word, reinterpret_cast<intptr_t>(entry), 0);
-    if (inserted != 0) MemPoolFree(view->pool, entry);  // -2: the earlier entry of the word stays
+    if (inserted == 0) {
+      view->vocabularyShapes[static_cast<unsigned char>(entry->word[0])] |= ShapeBit(std::strlen(entry->word));
+      continue;
+    }
+    MemPoolFree(view->pool, entry);  // -2: the earlier entry of the word stays
     if (inserted == -1) return 0;
   }
   return 1;

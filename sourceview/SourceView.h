@@ -159,6 +159,10 @@ struct SourceView {
   List* commentSpans;         // CommentSpan items, in the order the spans opened
   uint32_t styleFlags;        // kSourceViewReadOnly
   HashTable* vocabulary;      // word -> VocabularyEntry*
+  // Shapes of the vocabulary's words, so that a token that cannot be a word
+  // is not looked up: bit n of entry c is set when some word begins with byte
+  // c and is n bytes long (bit 63: 63 bytes or more).
+  uint64_t vocabularyShapes[256];
   HashTable* breakpointMarks;   // "%d" line -> element to paint the line with
   HashTable* currentLineMarks;  // "%d" line -> element to paint the line with
 
