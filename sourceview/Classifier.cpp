@@ -24,12 +24,15 @@
 // Block comments over several lines. Each "/*" appends a CommentSpan to the
 // view's list; each "*/" (inside that comment or as a stray token) sets the
 // end of the most recent span. Spans are appended as lines are classified in
-// file order, so their startLine never decreases along the list, and only the
-// last span ever changes. Painting asks, per line, which span colours it
-// (SourceViewLineComments): one walk over the spans that began on or before
-// that line.
+// file order, so their startLine never decreases along the list. A later line
+// can change how earlier lines look (a stray "*/" stretches the last span
+// over them), so the colouring of lines by spans is not kept while lines are
+// classified: the first question of painting after a change works it out for
+// every line at once (SweepComments), in time linear in lines and spans, and
+// keeps it in the lines.
 #include "sourceview/Classifier.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "memory/HashTable.h"
@@ -142,6 +145,39 @@ void CloseLastSpan(SourceView* view, int32_t line, int32_t slashChar) {
   }
 }
 
+// Gives the line its span, unless an earlier span of the list has it.
+void ClaimLine(SourceView* view, int32_t lineIndex, const CommentSpan* span) {
+  SourceLine* line = SourceViewLine(view, lineIndex);
+  if (line && !line->commentSpan) line->commentSpan = span;
+}
+
+// Works out the comment fields of every line in one pass over the lines and
+// two over the spans.
+void SweepComments(SourceView* view) {
+  for (int32_t index = 0; index < view->lineCount; index++) {
+    SourceLine* line = SourceViewLine(view, index);
+    line->commentSpan = nullptr;
+    line->wholeComment = 0;
+  }
+  // A line is whole comment when the spans begun on earlier lines reach past it.
+  List* spans = view->commentSpans;
+  auto* span = static_cast<const CommentSpan*>(ListFirst(spans));
+  int32_t reach = -1;  // last line reached by the spans begun so far; INT32_MAX when one is open
+  for (int32_t index = 0; index < view->lineCount; index++) {
+    for (; span && span->startLine < index; span = static_cast<const CommentSpan*>(ListNext(spans))) {
+      int32_t end = SpanIsOpen(span) ? INT32_MAX : span->endLine;
+      if (end > reach) reach = end;
+    }
+    SourceViewLine(view, index)->wholeComment = reach > index;
+  }
+  for (span = static_cast<const CommentSpan*>(ListFirst(spans)); span;
+       span = static_cast<const CommentSpan*>(ListNext(spans))) {
+    ClaimLine(view, span->startLine, span);
+    if (!SpanIsOpen(span)) ClaimLine(view, span->endLine, span);
+  }
+  view->commentsSwept = 1;
+}
+
 }  // namespace
 
 int SourceViewAddWords(SourceView* view, List* words, uint8_t element) {
@@ -170,6 +206,7 @@ int SourceViewAddVocabulary(SourceView* view) {
 
 int SourceViewClassifyLine(SourceView* view, SourceLine* line, int32_t lineIndex) {
   if (!view || !line) return 0;
+  view->commentsSwept = 0;
   TokenChain chain;
   chain.view = view;
   chain.line = line;
@@ -232,16 +269,13 @@ int SourceViewClassifyLine(SourceView* view, SourceLine* line, int32_t lineIndex
   return TokenChainFlush(&chain) ? 1 : 0;
 }
 
-LineComments SourceViewLineComments(const SourceView* view, int32_t lineIndex) {
+LineComments SourceViewLineComments(SourceView* view, int32_t lineIndex) {
   LineComments result = {lineIndex, nullptr, false};
   if (!view) return result;
-  List* spans = view->commentSpans;
-  for (auto* span = static_cast<const CommentSpan*>(ListFirst(spans)); span;
-       span = static_cast<const CommentSpan*>(ListNext(spans))) {
-    if (span->startLine > lineIndex) break;  // no later span begins earlier, nor ends before it begins
-    bool open = SpanIsOpen(span);
-    if (span->startLine < lineIndex && (open || span->endLine > lineIndex)) result.wholeLine = true;
-    if (!result.span && (span->startLine == lineIndex || (!open && span->endLine == lineIndex))) result.span = span;
+  if (!view->commentsSwept) SweepComments(view);
+  if (const SourceLine* line = SourceViewLine(view, lineIndex)) {
+    result.span = line->commentSpan;
+    result.wholeLine = line->wholeComment != 0;
   }
   return result;
 }
@@ -257,11 +291,11 @@ uint8_t SyntaxTokenElementIn(const LineComments* comments, const SyntaxToken* to
   return token->firstChar <= span->endChar ? static_cast<uint8_t>(kColorComment) : token->element;
 }
 
-uint8_t SyntaxTokenEffectiveElement(const SourceView* view, int32_t lineIndex, const SyntaxToken* token) {
+uint8_t SyntaxTokenEffectiveElement(SourceView* view, int32_t lineIndex, const SyntaxToken* token) {
   LineComments comments = SourceViewLineComments(view, lineIndex);
   return SyntaxTokenElementIn(&comments, token);
 }
 
-int SourceViewIsCommentLine(const SourceView* view, int32_t lineIndex) {
+int SourceViewIsCommentLine(SourceView* view, int32_t lineIndex) {
   return SourceViewLineComments(view, lineIndex).wholeLine ? 1 : 0;
 }

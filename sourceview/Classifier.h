@@ -24,21 +24,22 @@ int SourceViewAddVocabulary(SourceView* view);
 // 0 when memory runs out.
 int SourceViewClassifyLine(SourceView* view, SourceLine* line, int32_t lineIndex);
 
-// How the block comments of a view colour one line: found with one walk over
-// the comment spans, then applied to each token of the line.
+// How the block comments of a view colour one line, to be applied to each
+// token of the line. Cheap: worked out for all lines when first asked after
+// lines were classified.
 struct LineComments {
   int32_t line;
   const CommentSpan* span;  // first span that began, or closed, on the line; null when none
   bool wholeLine;           // a span began on an earlier line and ends on a later one or never
 };
-LineComments SourceViewLineComments(const SourceView* view, int32_t lineIndex);
+LineComments SourceViewLineComments(SourceView* view, int32_t lineIndex);
 
 // The element a token of the line is painted with: its own, or comment when
 // the span that began or ended on that line covers it. (A span that began and
 // ended on the line leaves the tokens alone: its own token is the comment.)
 uint8_t SyntaxTokenElementIn(const LineComments* comments, const SyntaxToken* token);
-uint8_t SyntaxTokenEffectiveElement(const SourceView* view, int32_t lineIndex, const SyntaxToken* token);
+uint8_t SyntaxTokenEffectiveElement(SourceView* view, int32_t lineIndex, const SyntaxToken* token);
 
 // 1 when the whole line lies inside a block comment that began on an earlier
 // line and ends on a later one or never.
-int SourceViewIsCommentLine(const SourceView* view, int32_t lineIndex);
+int SourceViewIsCommentLine(SourceView* view, int32_t lineIndex);

@@ -164,6 +164,8 @@ int SourceViewAppendLine(SourceView* view, const char* text, uint32_t length) {
   std::memcpy(line->text, text, length);
   line->text[length] = 0;
   line->capacity = 0;
+  line->commentSpan = nullptr;
+  line->wholeComment = 0;
   line->length = static_cast<uint16_t>(length);
   line->lastCharIndex = length ? SourceLineCharIndex(line, static_cast<int32_t>(length) - 1) : kNoCharIndex;
   line->tokens = nullptr;

@@ -26,6 +26,7 @@
 #include "platform/Platform.h"
 #include "qndbgc.h"
 
+struct CommentSpan;
 struct HashTable;
 struct List;
 struct SourceView;
@@ -87,7 +88,11 @@ struct SyntaxToken {
 struct SourceLine {
   char* text;             // the line without its line end, zero-terminated
   SyntaxToken* tokens;    // first token, or null for an empty line
-  uint16_t capacity;      // bytes reserved for editing: 0, a read-only view's text is sized to the line
+  // How the block comments colour the line, worked out for all lines at once
+  // when painting first asks after the comment spans changed (Classifier.cpp).
+  const CommentSpan* commentSpan;  // first span that began or closed on the line, or null
+  uint8_t wholeComment;   // the line lies wholly inside a block comment
+  uint8_t capacity;       // bytes reserved for editing: 0, a read-only view's text is sized to the line
   uint16_t length;        // byte length of text (up to kSourceLineMaxBytes)
   int32_t lastCharIndex;  // character index of the last character; kNoCharIndex for an empty line
 };
@@ -157,6 +162,7 @@ struct SourceView {
   SourceLine** lines[kSourceLinePages];  // the line table, in pages (above)
   int32_t maxLines;           // kSourceMaxLines
   List* commentSpans;         // CommentSpan items, in the order the spans opened
+  uint8_t commentsSwept;      // the lines' comment fields agree with the spans
   uint32_t styleFlags;        // kSourceViewReadOnly
   HashTable* vocabulary;      // word -> VocabularyEntry*
   // Shapes of the vocabulary's words, so that a token that cannot be a word

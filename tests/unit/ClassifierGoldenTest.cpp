@@ -34,7 +34,7 @@ std::vector<std::string> SampleScripts() {
   return names;
 }
 
-std::string Styled(const SourceView* view) {
+std::string Styled(SourceView* view) {
   std::string out;
   for (int32_t index = 0; index < view->lineCount; index++) {
     const SourceLine* line = SourceViewLine(view, index);

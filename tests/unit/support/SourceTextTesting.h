@@ -84,7 +84,7 @@ inline std::ostream& operator<<(std::ostream& out, const Tok& tok) {
   return out << "{'" << tok.first << "'," << tok.length << "," << tok.element << "}";
 }
 
-inline std::vector<Tok> TokensOf(const SourceView* view, int32_t index) {
+inline std::vector<Tok> TokensOf(SourceView* view, int32_t index) {
   std::vector<Tok> tokens;
   const SourceLine* line = SourceViewLine(view, index);
   if (!line) return tokens;
