@@ -38,7 +38,7 @@
 #include "memory/HashTable.h"
 #include "memory/List.h"
 #include "memory/MemPool.h"
-#include "platform/Platform.h"
+#include "sourceview/SourceStore.h"
 #include "sourceview/SourceView.h"
 #include "sourceview/Vocabulary.h"
 #include "util/Text.h"
@@ -58,12 +58,6 @@ struct WordBytes {
 constexpr WordBytes kWordBytes;
 
 inline bool WordByte(char c) { return kWordBytes.is[static_cast<unsigned char>(c)]; }
-
-// A character step that leaves ASCII alone: no double-byte code page has a
-// lead byte below 0x80. Never called on the terminator.
-inline const char* NextChar(const char* position) {
-  return static_cast<unsigned char>(*position) < 0x80 ? position + 1 : PlatformCharNext(position);
-}
 
 // Tokens are gathered here and moved to the view's pool a batch at a time, so
 // a line costs one allocation for its tokens, not one per token.
@@ -236,7 +230,7 @@ int SourceViewClassifyLine(SourceView* view, SourceLine* line, int32_t lineIndex
     } else if (c == '"' || c == '\'') {
       element = kColorString;
       p++;
-      for (chars = 1; *p && *p != c; chars++) p = NextChar(p);
+      for (chars = 1; *p && *p != c; chars++) p = SourceCharNext(p);
       if (*p) p++, chars++;
     } else if (c == '*' && d == '/') {
       kind = kCommentBlockEnd;
@@ -247,7 +241,7 @@ int SourceViewClassifyLine(SourceView* view, SourceLine* line, int32_t lineIndex
       element = kColorComment;
       kind = kCommentBlockStart;
       p++;  // the scan starts at the star, which may also be the star of "*/"
-      for (chars = 1; *p && !(p[0] == '*' && p[1] == '/'); chars++) p = NextChar(p);
+      for (chars = 1; *p && !(p[0] == '*' && p[1] == '/'); chars++) p = SourceCharNext(p);
       bool closed = *p != 0;
       if (closed) p += 2, chars += 2;
       if (!OpenSpan(view, lineIndex, chain.nextChar)) return 0;
@@ -255,9 +249,9 @@ int SourceViewClassifyLine(SourceView* view, SourceLine* line, int32_t lineIndex
     } else if (c == '/' && d == '/') {
       element = kColorComment;
       kind = kCommentLine;
-      for (chars = 0; *p; chars++) p = NextChar(p);
+      for (chars = 0; *p; chars++) p = SourceCharNext(p);
     } else {
-      p = NextChar(p);
+      p = SourceCharNext(p);
       chars = 1;
       lookUp = true;
     }

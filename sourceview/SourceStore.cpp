@@ -40,15 +40,14 @@
 
 namespace {
 
+static_assert(sizeof(SourceLine) + kSourceLineMaxBytes + 1 <= kSourcePoolSize,
+              "the longest line and its record must fit in one block of the view's pool");
+static_assert(sizeof(SourceLine*) * kSourceLinePageSize <= kSourcePoolSize, "a page of the line table is one block");
+static_assert(sizeof(SourceView) <= kSourcePoolSize, "the record is one block of its pool");
+
 constexpr char kCR = 13;
 constexpr char kLF = 10;
 constexpr char kCtrlZ = 26;
-
-// A character step that leaves ASCII alone: no double-byte code page has a
-// lead byte below 0x80, so only the higher bytes ask the platform.
-inline const char* NextChar(const char* position) {
-  return static_cast<unsigned char>(*position) < 0x80 ? position + 1 : PlatformCharNext(position);
-}
 
 // The gathering of a line longer than one block.
 struct LongLine {
@@ -180,7 +179,7 @@ int32_t SourceLineCharIndex(const SourceLine* line, int32_t bytePosition) {
   const char* target = line->text + bytePosition;
   int32_t index = 0;
   for (const char* p = line->text;; index++) {
-    const char* next = NextChar(p);
+    const char* next = SourceCharNext(p);
     if (target < next) return index;
     p = next;
   }

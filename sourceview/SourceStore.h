@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/Platform.h"
+
 struct SourceLine;
 struct SourceView;
 
@@ -23,3 +25,10 @@ int SourceViewAppendLine(SourceView* view, const char* text, uint32_t length);
 // character counts once) before the one that holds the position;
 // kNoCharIndex for a position at or beyond the end (or before the start).
 int32_t SourceLineCharIndex(const SourceLine* line, int32_t bytePosition);
+
+// The character after the one at `position` (not the terminator). ASCII is
+// stepped here: no double-byte code page has a lead byte below 0x80, so only
+// the higher bytes ask the platform.
+inline const char* SourceCharNext(const char* position) {
+  return static_cast<unsigned char>(*position) < 0x80 ? position + 1 : PlatformCharNext(position);
+}
