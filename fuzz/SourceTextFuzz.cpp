@@ -26,17 +26,20 @@ void Check(bool condition) {
 void CheckLine(SourceView* view, int32_t index) {
   const SourceLine* line = SourceViewLine(view, index);
   Check(line && line->text[line->length] == 0);
-  int32_t offset = 0, nextChar = 0;
+  // Walk the characters along the tokens: each token ends on a character
+  // boundary and its indexes count the characters before it.
+  const char* character = line->text;
+  int32_t offset = 0, characters = 0;
   LineComments comments = SourceViewLineComments(view, index);
   for (const SyntaxToken* token = line->tokens; token; token = token->next) {
-    Check(token->byteOffset == offset && token->byteLength > 0 && token->firstChar == nextChar);
-    Check(token->lastChar == SourceLineCharIndex(line, offset + token->byteLength - 1));
+    Check(token->byteOffset == offset && token->byteLength > 0 && token->firstChar == characters);
+    offset += token->byteLength;
+    while (character < line->text + offset) character = SourceCharNext(character), characters++;
+    Check(character == line->text + offset && token->lastChar == characters - 1);
     uint8_t element = SyntaxTokenElementIn(&comments, token);
     Check(element >= kColorComment && element <= kColorNumber && element != kColorLabel);
-    offset += token->byteLength;
-    nextChar = token->lastChar + 1;
   }
-  Check(offset == line->length && nextChar - 1 == line->lastCharIndex);
+  Check(offset == line->length && characters - 1 == line->lastCharIndex);
 
   int32_t runs = SourceViewLineRuns(view, index);
   Check(runs <= kSourceMaxRuns);
