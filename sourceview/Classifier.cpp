@@ -9,7 +9,8 @@
 // "//" to the end of the line; any other delimiter alone; else a word, which
 // is a number when it is all digits or starts with "0x". Words and lone
 // delimiters are looked up in the view's vocabulary by their exact bytes;
-// the view keeps the first byte and length of every word it holds, so that
+// the view keeps the first and last byte and the length of every word it
+// holds, so that
 // most tokens (names of the script's own, punctuation) are known not to be
 // words without hashing them.
 //
@@ -107,7 +108,10 @@ uint64_t ShapeBit(size_t length) { return uint64_t{1} << (length < 63 ? length :
 // The element of a word or lone delimiter: its vocabulary entry's, or other.
 uint8_t LookUp(const SourceView* view, const char* bytes, size_t length) {
   if (length >= kVocabularyWordBytes) return kColorOther;  // longer than any word
-  if (!(view->vocabularyShapes[static_cast<unsigned char>(bytes[0])] & ShapeBit(length))) return kColorOther;
+  uint64_t shape = ShapeBit(length);
+  if (!(view->vocabularyStarts[static_cast<unsigned char>(bytes[0])] & shape) ||
+      !(view->vocabularyEnds[static_cast<unsigned char>(bytes[length - 1])] & shape))
+    return kColorOther;
   char key[kVocabularyWordBytes];
   std::memcpy(key, bytes, length);
   key[length] = 0;
@@ -183,7 +187,10 @@ int SourceViewAddWords(SourceView* view, List* words, uint8_t element) {
     entry->element = element;
     int inserted = HashInsert(view->vocabulary, entry->word, reinterpret_cast<intptr_t>(entry), 0);
     if (inserted == 0) {
-      view->vocabularyShapes[static_cast<unsigned char>(entry->word[0])] |= ShapeBit(std::strlen(entry->word));
+      size_t length = std::strlen(entry->word);
+      if (length == 0) continue;  // no token is empty
+      view->vocabularyStarts[static_cast<unsigned char>(entry->word[0])] |= ShapeBit(length);
+      view->vocabularyEnds[static_cast<unsigned char>(entry->word[length - 1])] |= ShapeBit(length);
       continue;
     }
     MemPoolFree(view->pool, entry);  // -2: the earlier entry of the word stays

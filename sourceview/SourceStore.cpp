@@ -78,6 +78,15 @@ void ReportLineLimit(const SourceView* view) {
   PlatformMessageBox(view->parent, text, caption, kMessageBoxOk | kMessageBoxExclamation);
 }
 
+// Character index of the last character: a line of ASCII only, the common
+// case, has a character per byte and needs no walk.
+int32_t LastCharIndex(const SourceLine* line) {
+  unsigned char high = 0;
+  for (uint32_t i = 0; i < line->length; i++) high |= static_cast<unsigned char>(line->text[i]);
+  if (high < 0x80) return static_cast<int32_t>(line->length) - 1;
+  return SourceLineCharIndex(line, line->length - 1);
+}
+
 enum StoreResult { kStored, kLimit, kNoMemory };
 
 StoreResult StoreNextLine(SourceView* view, const char* text, uint32_t length) {
@@ -166,7 +175,7 @@ int SourceViewAppendLine(SourceView* view, const char* text, uint32_t length) {
   line->commentSpan = nullptr;
   line->wholeComment = 0;
   line->length = static_cast<uint16_t>(length);
-  line->lastCharIndex = length ? SourceLineCharIndex(line, static_cast<int32_t>(length) - 1) : kNoCharIndex;
+  line->lastCharIndex = LastCharIndex(line);
   line->tokens = nullptr;
   if (!SourceViewClassifyLine(view, line, index)) return 0;
   page[index % kSourceLinePageSize] = line;

@@ -166,9 +166,10 @@ struct SourceView {
   uint32_t styleFlags;        // kSourceViewReadOnly
   HashTable* vocabulary;      // word -> VocabularyEntry*
   // Shapes of the vocabulary's words, so that a token that cannot be a word
-  // is not looked up: bit n of entry c is set when some word begins with byte
-  // c and is n bytes long (bit 63: 63 bytes or more).
-  uint64_t vocabularyShapes[256];
+  // is not looked up: bit n of entry c is set when some word begins (ends)
+  // with byte c and is n bytes long (bit 63: 63 bytes or more).
+  uint64_t vocabularyStarts[256];
+  uint64_t vocabularyEnds[256];
   HashTable* breakpointMarks;   // "%d" line -> element to paint the line with
   HashTable* currentLineMarks;  // "%d" line -> element to paint the line with
 
