@@ -32,6 +32,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "memory/List.h"
 #include "memory/MemPool.h"
 #include "platform/Platform.h"
 #include "resources/resource.h"
@@ -209,6 +210,9 @@ int SourceViewLoadFile(SourceView* view, const char* path) {
   view->fileOffset = 0;
   view->atEnd = 0;
   view->lineCount = 0;
+  // The spans of an earlier load would name lines of the old text.
+  while (ListFirst(view->commentSpans)) ListRemove(view->commentSpans);
+  view->commentsSwept = 0;
 
   LongLine gathered = {nullptr, 0, false};
   bool skipLF = false;
@@ -221,7 +225,11 @@ int SourceViewLoadFile(SourceView* view, const char* path) {
     }
     if (view->blockBytes == 0) {
       // The file ended sooner than its length said, in the middle of a long line.
-      if (gathered.pending && StoreNextLine(view, gathered.buffer, gathered.length) != kStored) result = 0;
+      if (gathered.pending) {
+        StoreResult stored = StoreNextLine(view, gathered.buffer, gathered.length);
+        if (stored == kLimit) ReportLineLimit(view);
+        if (stored != kStored) result = 0;
+      }
       break;
     }
     view->atEnd = static_cast<uint32_t>(view->blockBytes) < kSourceBlockBytes ||

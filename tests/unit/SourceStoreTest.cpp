@@ -46,6 +46,16 @@ TEST(StoreLineEnds, MissingFileFailsQuietly) {
   EXPECT_TRUE(PlatformShownMessages().empty());
 }
 
+TEST(StoreLineEnds, ASecondLoadStartsAfresh) {
+  TempSourceFile first("/* never closed\r\nx\r\ny"), second("a\r\nb");
+  ViewHolder view;
+  ASSERT_EQ(SourceViewLoadFile(view.get(), first.path()), 1);
+  EXPECT_EQ(SourceViewIsCommentLine(view.get(), 1), 1);
+  ASSERT_EQ(SourceViewLoadFile(view.get(), second.path()), 1);
+  EXPECT_EQ(LineTexts(view.get()), (Lines{"a", "b"}));
+  EXPECT_EQ(SourceViewIsCommentLine(view.get(), 1), 0);
+}
+
 // A file of numbered lines of `width` bytes each (with CR LF), so that lines
 // fall across the block boundaries at every offset.
 std::string NumberedLines(int count, int width, Lines* expected) {
