@@ -18,6 +18,7 @@ struct PlatformShownMessage {
   std::string text;
   std::string caption;
   uint32_t style;
+  void* owner;  // the owner window given to the message box
 };
 // Every message box shown since the last clear, oldest first.
 const std::vector<PlatformShownMessage>& PlatformShownMessages();

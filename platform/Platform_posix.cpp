@@ -264,8 +264,8 @@ std::vector<PlatformShownMessage>& ShownMessages() {
 bool gEchoMessages = true;
 }  // namespace
 
-int PlatformMessageBox(void*, const char* text, const char* caption, uint32_t style) {
-  ShownMessages().push_back({text ? text : "", caption ? caption : "", style});
+int PlatformMessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
+  ShownMessages().push_back({text ? text : "", caption ? caption : "", style, owner});
   if (gEchoMessages) std::fprintf(stderr, "[message box] %s: %s\n", caption ? caption : "", text ? text : "");
   return 1;  // IDOK
 }
