@@ -37,6 +37,18 @@ function(qn_platform_sources out)
   set(${out} ${portable} ${own} PARENT_SCOPE)
 endfunction()
 
+# The targets among the arguments that this tree defines: tests, fuzzers and
+# benchmarks link whichever of the libraries exist.
+function(qn_existing_targets out)
+  set(result)
+  foreach(target IN LISTS ARGN)
+    if(TARGET ${target})
+      list(APPEND result ${target})
+    endif()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
 # Warnings and code generation of the library itself: plain records and free
 # functions, no exceptions, no RTTI, no warning left standing.
 function(qn_library_options target)

@@ -117,7 +117,7 @@ int HashInsert(HashTable* table, const char* key, intptr_t value, int replace) {
     return 0;
   }
   size_t length = std::strlen(key) + 1;
-  auto* entry = static_cast<HashEntry*>(MemPoolAlloc(table->pool, sizeof(HashEntry)));
+  auto* entry = static_cast<HashEntry*>(MemPoolAllocRecord(table->pool, sizeof(HashEntry)));
   if (!entry) return -1;
   auto* copy = length <= 0xFFFF ? static_cast<char*>(MemPoolAlloc(table->pool, static_cast<uint32_t>(length)))
                                 : nullptr;

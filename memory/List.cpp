@@ -4,7 +4,9 @@
 // pool unless the list was created in a pool of its own. An item copy is the
 // item's bytes (its item size, or a string's length plus the terminator) and
 // one spare byte. Items of a by-reference list are the caller's pointers; the
-// list neither copies nor frees them.
+// list neither copies nor frees them. Item copies and nodes are taken as
+// records (MemPoolAllocRecord), so that they start aligned however small: an
+// item is read back as the caller's record.
 //
 // Freeing an item switches the pools' error report off for that one call: a
 // pointer added with ListAddRef to a copying list is not the pool's, and its
@@ -46,7 +48,7 @@ void* CopyItem(List* list, const void* item) {
   size_t length = list->itemSize > 0 ? static_cast<size_t>(list->itemSize)
                                      : std::strlen(static_cast<const char*>(item)) + 1;
   if (length + 1 > 0xFFFFFFFFu) return nullptr;
-  auto* copy = static_cast<char*>(MemPoolAlloc(list->pool, static_cast<uint32_t>(length + 1)));
+  auto* copy = static_cast<char*>(MemPoolAllocRecord(list->pool, static_cast<uint32_t>(length + 1)));
   if (!copy) return nullptr;
   std::memcpy(copy, item, length);
   copy[length] = 0;
@@ -54,7 +56,7 @@ void* CopyItem(List* list, const void* item) {
 }
 
 ListNode* NewNode(List* list, void* item) {
-  auto* node = static_cast<ListNode*>(MemPoolAlloc(list->pool, sizeof(ListNode)));
+  auto* node = static_cast<ListNode*>(MemPoolAllocRecord(list->pool, sizeof(ListNode)));
   if (!node) return nullptr;
   node->item = item;
   node->next = nullptr;

@@ -24,6 +24,14 @@ typedef int32_t MemPoolHandle;
 constexpr MemPoolHandle kMemPoolFailed = -1;
 constexpr MemPoolHandle kMemPoolDirect = 32766;
 
+// Alignment of blocks: a block of kMemPoolAlignedMinimum bytes or more starts
+// on a kMemPoolAlignment boundary, on every target, and so does every block
+// of the direct pool. A smaller request gets the 12-byte minimum block, which
+// may start anywhere: a record that holds pointers or numbers wider than a
+// byte is taken with MemPoolAllocRecord (below), or at least that many bytes.
+constexpr uint32_t kMemPoolAlignment = 8;
+constexpr uint32_t kMemPoolAlignedMinimum = 13;
+
 // Creation flags.
 constexpr uint32_t kPoolFlagAccepted = 0x0001;  // accepted; no effect
 constexpr uint32_t kPoolFlagGrow = 0x0002;      // may add segments when short
@@ -80,3 +88,9 @@ int MemPoolSetOption(int option, int value);
 // switches an option off around one call put back what was there.
 int MemPoolGetOption(int option);
 int MemPoolLastError(MemPoolError* out);
+
+// A block for a record of `bytes` bytes: asked for with at least
+// kMemPoolAlignedMinimum bytes, so that it starts aligned whatever its size.
+inline void* MemPoolAllocRecord(MemPoolHandle pool, uint32_t bytes) {
+  return MemPoolAlloc(pool, bytes < kMemPoolAlignedMinimum ? kMemPoolAlignedMinimum : bytes);
+}

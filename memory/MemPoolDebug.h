@@ -8,13 +8,16 @@
 // Number of free ordinary slots (2..39); 38 before the first create.
 int MemPoolFreeSlots();
 
-// Number of segments the pool holds now; 0 for a free or invalid slot.
+// Number of segments the pool holds now; 0 for a free or invalid slot. Pool 0
+// is the pool system's own pool of segment headers.
 int MemPoolSegmentCount(MemPoolHandle pool);
 
 // 1 when every segment of the pool is sound: its blocks cover it exactly, every
-// tag is sound, the free index is sorted and names free blocks of its lengths,
-// the size-ordered free list holds exactly the indexed free blocks, and the
-// in-use count matches. 0 otherwise (or for an invalid handle).
+// tag is sound, every block longer than 12 bytes is aligned, the free index is
+// sorted and names free blocks of its lengths, the size-ordered free list holds
+// exactly the free blocks, the in-use count matches, and the segment's header
+// is a block in use of pool 0. 0 otherwise (or for an invalid handle or a slot
+// not in use). Pool 0, the pool of segment headers, can be checked too.
 int MemPoolCheck(MemPoolHandle pool);
 
 // From now on, the n-th request for memory (counting from 1; a request is a
