@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "BoxRecording.h"
+#include "support/BoxRecording.h"
 #include "memory/List.h"
 #include "memory/MemPoolDebug.h"
 #include "platform/PlatformTesting.h"

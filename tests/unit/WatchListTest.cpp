@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "BoxRecording.h"
+#include "support/BoxRecording.h"
 #include "memory/List.h"
 #include "memory/MemPoolDebug.h"
 #include "platform/Platform.h"
