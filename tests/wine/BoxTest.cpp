@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "BoxPixels.h"
+#include "WineTestSupport.h"
 #include "ui/Box_win.h"
 #include "util/Font.h"
 
@@ -13,14 +15,6 @@ namespace {
 
 constexpr int kBoxId = 7;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-void Flush() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-}
 
 // What the parent was sent or posted.
 std::vector<std::pair<WPARAM, LPARAM>> gNextControlRequests;
@@ -75,7 +69,7 @@ class BoxWindowTest : public ::testing::Test {
     RegisterClassA(&parentClass);
     parent = CreateWindowA("BoxTestParent", "box test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400, nullptr,
                            nullptr, GetModuleHandleA(nullptr), nullptr);
-    Flush();
+    PumpMessages();
   }
   static void TearDownTestSuite() { DestroyWindow(parent); }
 
@@ -87,7 +81,7 @@ class BoxWindowTest : public ::testing::Test {
   void TearDown() override {
     while (HWND child = GetWindow(parent, GW_CHILD)) DestroyWindow(child);
     SetFocus(parent);
-    Flush();
+    PumpMessages();
   }
 
   // A shown box of `lines` numbered lines, `pageLines` lines high.
@@ -103,7 +97,7 @@ class BoxWindowTest : public ::testing::Test {
     BoxSetTopLine(box, 0);
     ShowWindow(BoxGetWindow(box), SW_SHOW);
     UpdateWindow(BoxGetWindow(box));
-    Flush();
+    PumpMessages();
     return box;
   }
 
@@ -256,7 +250,7 @@ TEST_F(BoxWindowTest, TabAsksTheParentForTheNextControl) {
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
   SendMessageA(window, WM_CHAR, 'x', 0);
-  Flush();
+  PumpMessages();
   ASSERT_EQ(gNextControlRequests.size(), 2u);
   EXPECT_EQ(gNextControlRequests[0], std::make_pair(WPARAM{0}, LPARAM{0}));
   EXPECT_EQ(gNextControlRequests[1], std::make_pair(WPARAM{1}, LPARAM{0}));
@@ -282,22 +276,6 @@ TEST_F(BoxWindowTest, ReadOnlyBoxIgnoresKeysAndClicks) {
 
 // ---------------------------------------------------------------------------
 
-// Pixels of the given colour in line `index`'s rectangle, read back from the window.
-int CountPixels(BoxRecord* box, int index, COLORREF color) {
-  HWND window = BoxGetWindow(box);
-  UpdateWindow(window);
-  RECT client;
-  GetClientRect(window, &client);
-  HDC dc = GetDC(window);
-  int count = 0;
-  const int top = (index - box->topLine) * box->lineHeight;
-  for (int y = top; y < top + box->lineHeight; y++)
-    for (int x = 0; x < client.right; x++)
-      if (GetPixel(dc, x, y) == color) count++;
-  ReleaseDC(window, dc);
-  return count;
-}
-
 TEST_F(BoxWindowTest, LinesArePaintedInTheirColoursAndTheSelectionIsInverted) {
   BoxRecord* box = MakeBox(BOX_NOBORDER, 3);
   BoxSetAttribute(box, kBoxAttributeBackground, kWhite);
@@ -306,20 +284,20 @@ TEST_F(BoxWindowTest, LinesArePaintedInTheirColoursAndTheSelectionIsInverted) {
   BoxSelectIndex(box, 1);
   InvalidateRect(BoxGetWindow(box), nullptr, TRUE);
   const int halfLine = 200 * box->lineHeight / 2;
-  EXPECT_GT(CountPixels(box, 0, RGB(0, 0, 255)), 0);
-  EXPECT_EQ(CountPixels(box, 0, RGB(255, 0, 0)), 0);
-  EXPECT_GT(CountPixels(box, 2, RGB(255, 0, 0)), 0);
+  EXPECT_GT(CountLinePixels(box, 0, RGB(0, 0, 255)), 0);
+  EXPECT_EQ(CountLinePixels(box, 0, RGB(255, 0, 0)), 0);
+  EXPECT_GT(CountLinePixels(box, 2, RGB(255, 0, 0)), 0);
   // The selected line: black (inverted white) behind text in the background colour.
-  EXPECT_GT(CountPixels(box, 1, RGB(0, 0, 0)), halfLine);
-  EXPECT_GT(CountPixels(box, 1, kWhite), 0);
-  EXPECT_EQ(CountPixels(box, 1, RGB(0, 0, 255)), 0);
+  EXPECT_GT(CountLinePixels(box, 1, RGB(0, 0, 0)), halfLine);
+  EXPECT_GT(CountLinePixels(box, 1, kWhite), 0);
+  EXPECT_EQ(CountLinePixels(box, 1, RGB(0, 0, 255)), 0);
 
   BoxRecord* keeping = MakeBox(BOX_NOBORDER | BOX_KEEPTEXTCOLOR, 3, 4, 250);
   BoxSetAttribute(keeping, kBoxAttributeBackground, kWhite);
   BoxSetTextColor(keeping, 0, RGB(0, 0, 255));
   BoxSelectIndex(keeping, 1);
   InvalidateRect(BoxGetWindow(keeping), nullptr, TRUE);
-  EXPECT_GT(CountPixels(keeping, 1, RGB(0, 0, 255)), 0);
+  EXPECT_GT(CountLinePixels(keeping, 1, RGB(0, 0, 255)), 0);
 }
 
 TEST_F(BoxWindowTest, FontSetsTheLineHeightAndANullFontIsIgnored) {
