@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "BoxPixels.h"
-#include "WineTestSupport.h"
+#include "support/BoxPixels.h"
+#include "support/WineTestSupport.h"
 #include "ui/Box_win.h"
 #include "util/Font.h"
 

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "WineTestSupport.h"
+#include "support/WineTestSupport.h"
 #include "ui/Box_win.h"
 #include "ui/Watch_win.h"
 #include "util/Font.h"

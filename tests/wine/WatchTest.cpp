@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "BoxPixels.h"
-#include "WineTestSupport.h"
+#include "support/BoxPixels.h"
+#include "support/WineTestSupport.h"
 #include "memory/List.h"
 #include "memory/MemPoolDebug.h"
 #include "platform/Platform.h"
