@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "platform/Platform.h"
+#include "ui/ControlClass_win.h"
 #include "util/Font.h"
 
 static_assert(kBoxKeyPageUp == VK_PRIOR && kBoxKeyPageDown == VK_NEXT && kBoxKeyUp == VK_UP &&
@@ -26,25 +27,10 @@ static_assert(kBoxScrollLineUp == SB_LINEUP && kBoxScrollLineDown == SB_LINEDOWN
 namespace {
 
 constexpr int kTextIndent = 3;
-constexpr int kClassExtraBytes = 4;
 constexpr LRESULT kBoxDialogCode = DLGC_WANTARROWS | DLGC_WANTALLKEYS;
 
 HWND WindowOf(const BoxRecord* box) { return static_cast<HWND>(box->window); }
 BoxRecord* RecordOf(HWND window) { return reinterpret_cast<BoxRecord*>(GetWindowLongPtrA(window, 0)); }
-
-bool EnsureClass(HINSTANCE instance) {
-  WNDCLASSA windowClass;
-  if (GetClassInfoA(instance, kBoxClassName, &windowClass)) return true;
-  windowClass = WNDCLASSA{};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = BoxWndProc;
-  windowClass.cbClsExtra = kClassExtraBytes;
-  windowClass.cbWndExtra = sizeof(BoxRecord*);  // the record pointer (8 bytes on 64-bit builds)
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kBoxClassName;
-  return RegisterClassA(&windowClass) != 0;
-}
 
 DWORD WindowStyle(uint32_t flags) {
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP;
@@ -218,8 +204,8 @@ LRESULT BoxDestroy(HWND window, BoxRecord* box) {
 }  // namespace
 
 BoxRecord* BoxCreate(HWND parent, int32_t controlId, uint32_t flags, INT_PTR) {
+  if (!ControlClassEnsure(kBoxClassName, BoxWndProc)) return nullptr;
   auto instance = static_cast<HINSTANCE>(PlatformModule());
-  if (!EnsureClass(instance)) return nullptr;
   BoxRecord* box = BoxRecordTake(flags);
   if (!box) return nullptr;
   HWND window = CreateWindowA(kBoxClassName, kBoxWindowName, WindowStyle(flags), 1, 1, 1, 1, parent,

@@ -5,33 +5,19 @@
 #include "ui/Watch_win.h"
 
 #include "platform/Platform.h"
+#include "ui/ControlClass_win.h"
 #include "ui/Box_win.h"
 
 namespace {
 
 constexpr uint32_t kNamesBoxFlags = BOX_HSCROLL | BOX_NOBORDER | BOX_NOVSCROLL;  // 21
 constexpr uint32_t kValuesBoxFlags = BOX_HSCROLL | BOX_NOBORDER;                 // 5
-constexpr int kClassExtraBytes = 4;
 constexpr int kMargin = 5;
 constexpr int kValuesGap = 10;   // from a third of the width to the values box
 constexpr int kFrameOutset = 2;  // the sunken frame lies this far outside a box
 
 WatchRecord* RecordOf(HWND window) { return reinterpret_cast<WatchRecord*>(GetWindowLongPtrA(window, 0)); }
 HWND WindowOf(const WatchRecord* watch) { return static_cast<HWND>(watch->window); }
-
-bool EnsureClass(HINSTANCE instance) {
-  WNDCLASSA windowClass;
-  if (GetClassInfoA(instance, kWatchClassName, &windowClass)) return true;
-  windowClass = WNDCLASSA{};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = WatchWndProc;
-  windowClass.cbClsExtra = kClassExtraBytes;
-  windowClass.cbWndExtra = sizeof(WatchRecord*);  // the record pointer (8 bytes on 64-bit builds)
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWatchClassName;
-  return RegisterClassA(&windowClass) != 0;
-}
 
 void MoveBox(BoxRecord* box, int left, int top, int right, int bottom) {
   SetWindowPos(BoxGetWindow(box), nullptr, left, top, right > left ? right - left : 0,
@@ -115,8 +101,8 @@ void ShowBox(BoxRecord* box) {
 }  // namespace
 
 WatchRecord* WatchCreate(HWND parent, int32_t controlId, INT_PTR, WatchEvaluator evaluator, void* context) {
+  if (!ControlClassEnsure(kWatchClassName, WatchWndProc)) return nullptr;
   auto instance = static_cast<HINSTANCE>(PlatformModule());
-  if (!EnsureClass(instance)) return nullptr;
   WatchRecord* watch = WatchRecordTake(evaluator, context, controlId);
   if (!watch) return nullptr;
   HWND window = CreateWindowA(kWatchClassName, kWatchWindowName, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,

@@ -162,19 +162,25 @@ TEST_F(WatchListTest, FailingEvaluatorTurnsTheLineRedWithItsText) {
   script.globals = {{"PATH", "D:\\"}};
   WatchRefresh(watch);
   EXPECT_EQ(ValueColor(0), 0);
+}
 
-  // A failure text of the evaluator's own is shown as it is, in red.
-  WatchRecord* other = WatchRecordTake(
-      [](void*, const char*, int32_t*, int32_t*, char* buffer) {
-        TextCopy(buffer, kWatchValueSize, "host refused");
-        return int32_t{1};
-      },
-      nullptr, 1);
+// The first value line and its colour for one watch under another evaluator.
+std::pair<std::string, int32_t> ValueUnder(WatchEvaluator evaluator, TestBox& names, TestBox& values) {
+  WatchRecord* other = WatchRecordTake(evaluator, nullptr, 1);
   WatchAttachBoxes(other, names.box, values.box);
   WatchAdd(other, 2, 1, "ANY");
-  EXPECT_EQ(values.Text(0), "host refused");
-  EXPECT_EQ(ValueColor(0), kWatchFailedColor);
   WatchRecordRelease(other);
+  return {values.Text(0), BoxLineAt(values.box, 0)->colorIndex};
+}
+
+TEST_F(WatchListTest, EvaluatorsOwnFailureTextIsShownRedAndNoEvaluatorFindsNothing) {
+  auto refusing = [](void*, const char*, int32_t*, int32_t*, char* buffer) {
+    TextCopy(buffer, kWatchValueSize, "host refused");
+    return int32_t{1};
+  };
+  EXPECT_EQ(ValueUnder(refusing, names, values), std::make_pair(std::string("host refused"), kWatchFailedColor));
+  EXPECT_EQ(ValueUnder(nullptr, names, values),
+            std::make_pair(std::string("<variable not found>"), kWatchFailedColor));
 }
 
 TEST_F(WatchListTest, LocalWatchOutsideItsFunctionIsNotFound) {
@@ -210,15 +216,6 @@ TEST_F(WatchListTest, LongValueIsShownCutButComparedWhole) {
   script.globals["BIG"] = std::string(2000, 'x');
   WatchRefresh(watch);
   EXPECT_EQ(std::string(Item(0)->value).size(), 1023u);
-}
-
-TEST_F(WatchListTest, WithoutAnEvaluatorEveryWatchIsNotFound) {
-  WatchRecord* blind = WatchRecordTake(nullptr, nullptr, 1);
-  WatchAttachBoxes(blind, names.box, values.box);
-  WatchAdd(blind, 2, 1, "SRCDIR");
-  EXPECT_EQ(values.Text(0), "<variable not found>");
-  EXPECT_EQ(ValueColor(0), kWatchFailedColor);
-  WatchRecordRelease(blind);
 }
 
 // ---------------------------------------------------------------------------

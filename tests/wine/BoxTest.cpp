@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "support/BoxPixels.h"
+#include "support/BoxTesting.h"
 #include "support/WineTestSupport.h"
 #include "ui/Box_win.h"
 #include "util/Font.h"
@@ -60,17 +60,7 @@ class BoxWindowTest : public ::testing::Test {
   static HWND parent;
   Notified notified;
 
-  static void SetUpTestSuite() {
-    WNDCLASSA parentClass{};
-    parentClass.lpfnWndProc = ParentProc;
-    parentClass.hInstance = GetModuleHandleA(nullptr);
-    parentClass.lpszClassName = "BoxTestParent";
-    parentClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    RegisterClassA(&parentClass);
-    parent = CreateWindowA("BoxTestParent", "box test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
-    PumpMessages();
-  }
+  static void SetUpTestSuite() { parent = CreateTestParent("BoxTestParent", ParentProc, 500, 400); }
   static void TearDownTestSuite() { DestroyWindow(parent); }
 
   void SetUp() override {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "support/BoxTesting.h"
 #include "support/WineTestSupport.h"
 #include "ui/Box_win.h"
 #include "ui/Watch_win.h"
@@ -55,13 +56,7 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 }
 
 TEST(WatchRefreshReport, TwoHundredWatchesFiveChanged) {
-  WNDCLASSA parentClass{};
-  parentClass.lpfnWndProc = DefWindowProcA;
-  parentClass.hInstance = GetModuleHandleA(nullptr);
-  parentClass.lpszClassName = "WatchReportParent";
-  RegisterClassA(&parentClass);
-  HWND parent = CreateWindowA("WatchReportParent", "watch report", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 300,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND parent = CreateTestParent("WatchReportParent", DefWindowProcA, 500, 300);
   ASSERT_NE(parent, nullptr);
   HFONT font = CreateFontByName(0, "MS Sans Serif", 8, 0, 0, 0, 0);
   WatchRecord* watch = WatchCreate(parent, 403, 0, MapEvaluator, nullptr);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/BoxPixels.h"
+#include "support/BoxTesting.h"
 #include "support/WineTestSupport.h"
 #include "memory/List.h"
 #include "memory/MemPoolDebug.h"
@@ -53,17 +53,7 @@ class WatchWindowTest : public ::testing::Test {
   static HWND parent;
   Script script;
 
-  static void SetUpTestSuite() {
-    WNDCLASSA parentClass{};
-    parentClass.lpfnWndProc = DefWindowProcA;
-    parentClass.hInstance = GetModuleHandleA(nullptr);
-    parentClass.lpszClassName = "WatchTestParent";
-    parentClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    RegisterClassA(&parentClass);
-    parent = CreateWindowA("WatchTestParent", "watch test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-                           640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    PumpMessages();
-  }
+  static void SetUpTestSuite() { parent = CreateTestParent("WatchTestParent", DefWindowProcA, 640, 480); }
   static void TearDownTestSuite() { DestroyWindow(parent); }
 
   void SetUp() override { ASSERT_NE(parent, nullptr); }
