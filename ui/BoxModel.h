@@ -29,7 +29,6 @@
 // 10000; 0 <= topLine; selected is -1 or an index below lineCount.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "memory/MemPool.h"

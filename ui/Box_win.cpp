@@ -237,11 +237,11 @@ extern "C" LRESULT CALLBACK BoxWndProc(HWND window, UINT message, WPARAM wParam,
     case WM_PAINT: return BoxPaint(box);
     case WM_SETFONT: return BoxSetFont(box, reinterpret_cast<HFONT>(wParam), LOWORD(lParam));
     case WM_GETDLGCODE: return BoxGetDialogCode(box);
-    case WM_KEYDOWN: return BoxKeyDown(box, static_cast<int32_t>(wParam)), 0;
-    case WM_KEYUP: return BoxKeyUp(box, static_cast<int32_t>(wParam)), 0;
+    case WM_KEYDOWN: BoxKeyDown(box, static_cast<int32_t>(wParam)); return 0;
+    case WM_KEYUP: BoxKeyUp(box, static_cast<int32_t>(wParam)); return 0;
     case WM_CHAR: return BoxChar(box, wParam, lParam);
     case WM_HSCROLL: return BoxHorizontalScroll(box, wParam);
-    case WM_VSCROLL: return BoxScrollVertical(box, LOWORD(wParam), HIWORD(wParam)), 0;
+    case WM_VSCROLL: BoxScrollVertical(box, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_LBUTTONDOWN: return BoxMouseDown(box, lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
   }

@@ -23,6 +23,7 @@
 #include "memory/MemPool.h"
 
 struct List;
+struct BoxLine;
 struct BoxRecord;
 
 constexpr int32_t kWatchNameSize = 80;     // 79 characters and the terminator
@@ -78,6 +79,6 @@ int WatchAdd(WatchRecord* watch, int32_t kind, int32_t global, const char* name)
 int WatchRefresh(WatchRecord* watch);
 
 // The boxes' callbacks.
-int32_t WatchSelectSync(BoxRecord* box, int32_t index, struct BoxLine* line);
-int32_t WatchDeleteSync(BoxRecord* box, int32_t index, struct BoxLine* line);
+int32_t WatchSelectSync(BoxRecord* box, int32_t index, BoxLine* line);
+int32_t WatchDeleteSync(BoxRecord* box, int32_t index, BoxLine* line);
 int32_t WatchScrollSync(BoxRecord* box, int32_t topLine);
