@@ -16,34 +16,44 @@ BoxRecording& Of(BoxRecord* box) { return *Recordings().at(box); }
 
 const BoxView kRecordingView = {
     [](BoxRecord* box, int32_t index) { Of(box).redrawn.push_back(index); },
-    [](BoxRecord* box, int erase) {
-      Of(box).invalidations++;
-      if (erase) Of(box).erasingInvalidations++;
-    },
+    [](BoxRecord* box, int erase) { Of(box).erasingInvalidations += erase ? 1 : 0; },
     [](BoxRecord* box, int32_t dx, int32_t dy) { Of(box).contentMoves.emplace_back(dx, dy); },
     [](BoxRecord* box, int32_t maximum, int32_t position) {
       Of(box).verticalSets++;
       Of(box).verticalMaximum = maximum;
       Of(box).verticalPosition = position;
     },
-    [](BoxRecord* box, int32_t maximum, int32_t position) {
-      Of(box).horizontalMaximum = maximum;
-      Of(box).horizontalPosition = position;
-    },
+    nullptr,
     [](BoxRecord* box, int32_t width, int32_t height) {
       Of(box).resizes.emplace_back(width, height);
       if (Of(box).duringResize) Of(box).duringResize();
     },
 };
 
+int32_t RecordSelect(BoxRecord* box, int32_t index, BoxLine*) {
+  Of(box).selected.push_back(index);
+  return 0;
+}
+int32_t RecordScroll(BoxRecord* box, int32_t top) {
+  Of(box).scrolled.push_back(top);
+  return 0;
+}
+int32_t RecordDelete(BoxRecord* box, int32_t index, BoxLine*) {
+  Of(box).deleteAsked.push_back(index);
+  return Of(box).deleteAnswer;
+}
+
 }  // namespace
 
 void BoxRecording::Clear() {
   redrawn.clear();
-  invalidations = erasingInvalidations = 0;
+  erasingInvalidations = 0;
   contentMoves.clear();
   verticalSets = 0;
   resizes.clear();
+  selected.clear();
+  scrolled.clear();
+  deleteAsked.clear();
 }
 
 TestBox::TestBox(uint32_t flags, int32_t pageLines) : box(BoxRecordTake(flags)) {
@@ -51,6 +61,9 @@ TestBox::TestBox(uint32_t flags, int32_t pageLines) : box(BoxRecordTake(flags)) 
   Recordings()[box] = &recording;
   box->view = &kRecordingView;
   box->lineHeight = 10;
+  BoxSetCallback(box, kBoxCallbackSelect, reinterpret_cast<BoxCallback>(RecordSelect));
+  BoxSetCallback(box, kBoxCallbackScroll, reinterpret_cast<BoxCallback>(RecordScroll));
+  BoxSetCallback(box, kBoxCallbackDelete, reinterpret_cast<BoxCallback>(RecordDelete));
   BoxFitHeight(box, 100, pageLines * 10, 0, 0);
   recording.Clear();
 }

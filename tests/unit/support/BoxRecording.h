@@ -1,7 +1,6 @@
-// A box whose view records what the line model asks of its window (lines to
-// redraw, invalidations, content moves, scroll bar settings, resizes), so the
-// model can be checked without one. One TestBox per box; it gives its record
-// back when it goes.
+// A box without a window whose view and callbacks record what the line model
+// asks of its window (lines redrawn, invalidations, content moves, scroll bar
+// settings, resizes) and tells its owner. It gives its record back when it goes.
 #pragma once
 
 #include <functional>
@@ -12,15 +11,15 @@
 #include "ui/BoxModel.h"
 
 struct BoxRecording {
-  std::vector<int32_t> redrawn;                 // lines redrawn, in order
-  int invalidations = 0;
+  std::vector<int32_t> redrawn;
   int erasingInvalidations = 0;
   std::vector<std::pair<int32_t, int32_t>> contentMoves;  // (dx, dy)
   int verticalSets = 0;
   int32_t verticalMaximum = -1, verticalPosition = -1;
-  int32_t horizontalMaximum = -1, horizontalPosition = -1;
   std::vector<std::pair<int32_t, int32_t>> resizes;       // (width, height)
   std::function<void()> duringResize;                      // stands for the nested size message
+  std::vector<int32_t> selected, scrolled, deleteAsked;    // the owner's notifications
+  int32_t deleteAnswer = 1;
 
   void Clear();
 };
@@ -35,7 +34,7 @@ struct TestBox {
   TestBox(const TestBox&) = delete;
   TestBox& operator=(const TestBox&) = delete;
 
-  // Fills the box through BoxSetLines; the result of BoxSetLines.
+  // Fills the box through BoxSetLines (colour index = position % 4); its result.
   int Fill(const std::vector<std::string>& texts);
   std::vector<std::string> Texts() const;
   std::string Text(int32_t index) const;
