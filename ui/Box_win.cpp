@@ -58,10 +58,14 @@ void FillOpaque(HDC dc, const RECT& rect, COLORREF color) {
   ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, "", 0, nullptr);
 }
 
+bool BoxLineInView(const BoxRecord* box, int32_t index) {
+  return index >= box->topLine && index <= box->topLine + box->pageLines;
+}
+
 // Draws line index in its place (a line outside the view is not drawn).
 void BoxDrawLine(BoxRecord* box, HDC dc, int32_t index, bool focused) {
   const BoxLine* line = BoxLineAt(box, index);
-  if (!line || index < box->topLine || index > box->topLine + box->pageLines) return;
+  if (!line || !BoxLineInView(box, index)) return;
   RECT client;
   GetClientRect(WindowOf(box), &client);
   int saved = SaveDC(dc);
@@ -89,7 +93,7 @@ void BoxDrawLine(BoxRecord* box, HDC dc, int32_t index, bool focused) {
 
 void BoxRedrawLineNow(BoxRecord* box, int32_t index, bool focused) {
   HWND window = WindowOf(box);
-  if (!window) return;
+  if (!window || !BoxLineInView(box, index)) return;
   HDC dc = GetDC(window);
   if (!dc) return;
   BoxDrawLine(box, dc, index, focused);
