@@ -2,14 +2,12 @@
 // the boxes kept in step.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "memory/List.h"
-#include "platform/Platform.h"
-#include "resources/resource.h"
 #include "support/BoxRecording.h"
+#include "tests/support/WatchScript.h"
 #include "ui/WatchList.h"
 #include "util/Text.h"
 
@@ -17,35 +15,15 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// The script's variables as the main window's evaluator sees them: globals,
-// and the locals of the function the script stands in (none outside one).
-struct Script {
-  std::map<std::string, std::string> globals, locals;
-  bool insideFunction = false;
-};
-
-// Behaves like the main window's evaluator: "<variable not found>" first, then
-// the value when the name is among the globals or the current locals.
-int32_t ScriptEvaluator(void* context, const char* name, int32_t* global, int32_t*, char* buffer) {
-  auto* script = static_cast<Script*>(context);
-  PlatformLoadString(IDS_VARIABLE_NOT_FOUND, buffer, kWatchValueSize);
-  if (!*global && !script->insideFunction) return -1;
-  const auto& table = *global ? script->globals : script->locals;
-  auto found = table.find(name);
-  if (found == table.end()) return -1;
-  TextCopy(buffer, kWatchValueSize, found->second.c_str());
-  return 0;
-}
-
 class WatchListTest : public ::testing::Test {
  protected:
   TestBox names{BOX_HSCROLL | BOX_NOBORDER | BOX_NOVSCROLL};
   TestBox values{BOX_HSCROLL | BOX_NOBORDER};
-  Script script;
+  WatchScript script;
   WatchRecord* watch = nullptr;
 
   void SetUp() override {
-    watch = WatchRecordTake(ScriptEvaluator, &script, 403);
+    watch = WatchRecordTake(WatchScriptEvaluator, &script, 403);
     ASSERT_NE(watch, nullptr);
     ASSERT_EQ(WatchAttachBoxes(watch, names.box, values.box), 1);
   }

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -14,8 +13,7 @@
 #include "support/WineTestSupport.h"
 #include "memory/List.h"
 #include "memory/MemPoolDebug.h"
-#include "platform/Platform.h"
-#include "resources/resource.h"
+#include "tests/support/WatchScript.h"
 #include "ui/Box_win.h"
 #include "ui/Watch_win.h"
 #include "util/Font.h"
@@ -27,31 +25,12 @@ constexpr int kWatchId = 403;
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-// The script's variables, looked up as the main window's evaluator does:
-// globals by name, locals only while the script is inside a function.
-struct Script {
-  std::map<std::string, std::string> globals;
-  std::map<std::string, std::string> locals;
-  bool insideFunction = false;
-};
-
-int32_t ScriptEvaluator(void* context, const char* name, int32_t* global, int32_t*, char* buffer) {
-  auto* script = static_cast<Script*>(context);
-  PlatformLoadString(IDS_VARIABLE_NOT_FOUND, buffer, kWatchValueSize);
-  if (!*global && !script->insideFunction) return -1;
-  const auto& table = *global ? script->globals : script->locals;
-  auto found = table.find(name);
-  if (found == table.end()) return -1;
-  TextCopy(buffer, kWatchValueSize, found->second.c_str());
-  return 0;
-}
-
 LPARAM AtLine(const BoxRecord* box, int line) { return MAKELPARAM(8, line * box->lineHeight + box->lineHeight / 2); }
 
 class WatchWindowTest : public ::testing::Test {
  protected:
   static HWND parent;
-  Script script;
+  WatchScript script;
 
   static void SetUpTestSuite() { parent = CreateTestParent("WatchTestParent", DefWindowProcA, 640, 480); }
   static void TearDownTestSuite() { DestroyWindow(parent); }
@@ -65,7 +44,7 @@ class WatchWindowTest : public ::testing::Test {
   // A shown watch window at (10,10) of the given size with the watches added
   // in this order (so the last one is on the first line).
   WatchRecord* MakeWatch(int width, int height, const std::vector<std::string>& globals) {
-    WatchRecord* watch = WatchCreate(parent, kWatchId, 0, ScriptEvaluator, &script);
+    WatchRecord* watch = WatchCreate(parent, kWatchId, 0, WatchScriptEvaluator, &script);
     if (!watch) return nullptr;
     for (const std::string& name : globals) WatchAdd(watch, 2, 1, name.c_str());
     MoveWindow(WatchGetWindow(watch), 10, 10, width, height, TRUE);
@@ -93,7 +72,7 @@ RECT RectInParent(HWND window) {
 // ---------------------------------------------------------------------------
 
 TEST_F(WatchWindowTest, CreationLayoutAndFont) {
-  WatchRecord* watch = WatchCreate(parent, kWatchId, 0, ScriptEvaluator, &script);
+  WatchRecord* watch = WatchCreate(parent, kWatchId, 0, WatchScriptEvaluator, &script);
   ASSERT_NE(watch, nullptr);
   HWND window = WatchGetWindow(watch);
   WNDCLASSA registered;
@@ -191,7 +170,7 @@ TEST_F(WatchWindowTest, DozenWatchesWithOneMissingAndOneSelected) {
   std::vector<std::string> order = {"nCount", "szUser", "bReboot", "szLangDir", "nDiskSpace", "szTempPath",
                                     "szComponent", "nResult", "szTitle", "nFiles", "SRCDIR", "TARGETDIR"};
   HFONT font = CreateFontByName(0, "MS Sans Serif", 8, 0, 0, 0, 0);
-  WatchRecord* watch = WatchCreate(parent, kWatchId, 0, ScriptEvaluator, &script);
+  WatchRecord* watch = WatchCreate(parent, kWatchId, 0, WatchScriptEvaluator, &script);
   ASSERT_NE(watch, nullptr);
   SendMessageA(WatchGetWindow(watch), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   for (const std::string& name : order) WatchAdd(watch, 2, 1, name.c_str());
