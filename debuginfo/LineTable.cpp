@@ -17,6 +17,15 @@ LineTable* LineTableCreate() {
   return table;
 }
 
+namespace {
+
+LineAddressAnswer& RecentSlot(LineTable* table, int32_t block, int32_t offset) {
+  uint32_t slot = static_cast<uint32_t>(offset) + 7u * static_cast<uint32_t>(block);
+  return table->recent[slot & (kLineAddressCacheSize - 1)];
+}
+
+}  // namespace
+
 int LineTableAdd(LineTable* table, int32_t line, int32_t fileIndex, int32_t block, int32_t offset) {
   if (!table) return 0;
   LineRecord record{line, static_cast<uint8_t>(fileIndex), block, offset, nullptr};
@@ -28,6 +37,7 @@ int LineTableAdd(LineTable* table, int32_t line, int32_t fileIndex, int32_t bloc
   HashInsert(table->byLine, SymbolKeyOfPair(stored->line, stored->fileIndex).text,
              reinterpret_cast<intptr_t>(stored), 0);
   HashInsert(table->byAddress, SymbolKeyOfPair(block, offset).text, reinterpret_cast<intptr_t>(stored), 0);
+  RecentSlot(table, block, offset).known = false;
   return 1;
 }
 
@@ -43,7 +53,10 @@ const LineRecord* Lookup(const HashTable* hash, int32_t first, int32_t second) {
 
 int LineTableFindLine(LineTable* table, int32_t block, int32_t offset, int32_t* line, int32_t* fileIndex) {
   if (!table) return 0;
-  const LineRecord* record = Lookup(table->byAddress, block, offset);
+  LineAddressAnswer& recent = RecentSlot(table, block, offset);
+  if (!recent.known || recent.block != block || recent.offset != offset)
+    recent = {block, offset, Lookup(table->byAddress, block, offset), true};
+  const LineRecord* record = recent.record;
   if (!record) return 0;
   if (line) *line = record->line;
   if (fileIndex) *fileIndex = record->fileIndex;

@@ -6,7 +6,11 @@
 //
 // Every lookup on the way of a running script (each QNdbgBreak looks up its
 // statement address) is one hash lookup of a short key; only
-// LineTableNextLine walks the list.
+// LineTableNextLine walks the list. In front of the address lookup stands a
+// small cache of recent answers by the number pair itself: a traced loop asks
+// for the same few addresses over and over, and the cache answers without
+// formatting a key. It holds what the hash table answered (a record, or none)
+// and forgets an address whenever a record is added.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +27,21 @@ struct LineRecord {
   ListPosition position;  // this record's own node in LineTable::records
 };
 
+struct LineAddressAnswer {
+  int32_t block;             // the address asked for
+  int32_t offset;
+  const LineRecord* record;  // the answer: the record, or null for none
+  bool known;                // the slot holds an answer
+};
+
+constexpr int kLineAddressCacheSize = 16;  // a power of two; a loop's statements fall into distinct slots
+
 struct LineTable {
   HashTable* byLine;     // "%d-%d" of (line, file index) -> LineRecord*
   HashTable* byAddress;  // "%d-%d" of (block, offset) -> LineRecord*
   List* records;         // LineRecord copies, in file order (the shared list pool)
   MemPoolHandle pool;    // holds this header
+  LineAddressAnswer recent[kLineAddressCacheSize];  // recent answers of LineTableFindLine
 };
 
 LineTable* LineTableCreate();

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 #include "memory/MemPool.h"
 
@@ -28,14 +27,35 @@ struct SymbolKey {
   char text[24];  // room for two 32-bit numbers with their signs and the hyphen
 };
 
+// Writes `number` as "%d" would at `out`; returns the end. By hand, because
+// the running script's every statement formats a key: the general formatter
+// costs more than the whole hash lookup after it.
+inline char* SymbolKeyPutNumber(char* out, int32_t number) {
+  uint32_t magnitude = static_cast<uint32_t>(number);
+  if (number < 0) {
+    *out++ = '-';
+    magnitude = 0u - magnitude;
+  }
+  char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude);
+  while (count) *out++ = digits[--count];
+  return out;
+}
+
 inline SymbolKey SymbolKeyOfPair(int32_t first, int32_t second) {
   SymbolKey key;
-  std::snprintf(key.text, sizeof key.text, "%d-%d", static_cast<int>(first), static_cast<int>(second));
+  char* end = SymbolKeyPutNumber(key.text, first);
+  *end++ = '-';
+  *SymbolKeyPutNumber(end, second) = 0;
   return key;
 }
 
 inline SymbolKey SymbolKeyOfNumber(int32_t number) {
   SymbolKey key;
-  std::snprintf(key.text, sizeof key.text, "%d", static_cast<int>(number));
+  *SymbolKeyPutNumber(key.text, number) = 0;
   return key;
 }

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 
 #include "memory/HashTable.h"
+#include "memory/MemPoolDebug.h"
 
 namespace {
 
@@ -169,6 +171,75 @@ TEST(HashPools, OwnPoolIsGoneWithTheTable) {
   MemPoolHandle after = MemPoolCreate(100, 0x1003);  // the table's slot is free again
   EXPECT_LT(after, before);
   MemPoolDestroy(after);
+}
+
+// Many decimal keys crowd a few buckets; the table must still hold exactly
+// what a plain map holds through inserts, refused duplicates and removals.
+void CheckAgainstModel(HashTable* table, const std::map<std::string, intptr_t>& model) {
+  ASSERT_EQ(HashCount(table), model.size());
+  for (const auto& [key, expected] : model) {
+    intptr_t value = -1;
+    ASSERT_EQ(HashLookup(table, key.c_str(), &value), 1) << key;
+    ASSERT_EQ(value, expected) << key;
+  }
+  std::map<std::string, intptr_t> walked;
+  const char* key;
+  intptr_t value;
+  for (int more = HashFirst(table, &key, &value); more; more = HashNext(table, &key, &value)) walked[key] = value;
+  ASSERT_EQ(walked, model);
+}
+
+void RandomChurn(HashTable* table, unsigned seed, int steps) {
+  std::mt19937 random(seed);
+  std::map<std::string, intptr_t> model;
+  for (int step = 0; step < steps; step++) {
+    std::string key = std::to_string(static_cast<int>(random() % 3000) - 100) + "-" + std::to_string(random() % 40);
+    intptr_t value = static_cast<intptr_t>(random() % 100000);
+    if (random() % 4 == 0) {
+      EXPECT_EQ(HashRemove(table, key.c_str()), model.erase(key) ? 1 : 0) << key;
+    } else {
+      bool present = model.count(key) != 0;
+      EXPECT_EQ(HashInsert(table, key.c_str(), value, 0), present ? -2 : 0) << key;
+      if (!present) model[key] = value;
+    }
+    if (step % 2500 == 0) CheckAgainstModel(table, model);
+    intptr_t found = 0;
+    ASSERT_EQ(HashLookup(table, key.c_str(), &found), model.count(key) ? 1 : 0) << key;
+  }
+  CheckAgainstModel(table, model);
+}
+
+TEST(HashLoad, ManyCrowdedKeysBehaveAsAMap) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    HashTable* table = HashCreate(kHashBuckets, 4, 0);
+    RandomChurn(table, seed, 20000);
+    HashDestroy(table);
+  }
+}
+
+TEST(HashLoad, TableInAGivenPoolBehavesTheSame) {
+  MemPoolHandle pool = MemPoolCreate(10000, 0x1003);
+  HashTable* table = HashCreateInPool(kHashBuckets, 4, 0, pool);
+  RandomChurn(table, 7, 5000);
+  HashDestroy(table);
+  MemPoolDestroy(pool);
+}
+
+TEST(HashLoad, TableWithoutRoomForItsIndexKeepsEveryEntry) {
+  MemPoolSetOption(kPoolOptionReport, 0);
+  HashTable* table = HashCreate(kHashBuckets, 4, 0);
+  std::map<std::string, intptr_t> model;
+  for (int i = 0; i < 200; i++) {
+    // Every fifth request fails: entries, key copies and index pages alike.
+    MemPoolFailAllocation(5);
+    std::string key = std::to_string(i) + "-0";
+    if (HashInsert(table, key.c_str(), i, 0) == 0) model[key] = i;
+  }
+  MemPoolFailAllocation(0);
+  MemPoolSetOption(kPoolOptionReport, 1);
+  EXPECT_FALSE(model.empty());
+  CheckAgainstModel(table, model);
+  HashDestroy(table);
 }
 
 TEST(HashNull, NullTableAnswers) {

@@ -2,12 +2,14 @@
 // the number formats decide what a lookup answers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "debuginfo/FunctionTable.h"
 #include "debuginfo/LineTable.h"
 #include "debuginfo/SourceFileList.h"
+#include "debuginfo/SymbolTableBase.h"
 #include "debuginfo/VariableTable.h"
 
 namespace {
@@ -385,3 +387,47 @@ TEST(NullTables, EveryOperationAnswersZeroOrNothing) {
 }
 
 }  // namespace
+
+// The keys are written by hand for speed; they must be exactly what "%d-%d"
+// and "%d" give, signs and extremes included.
+TEST(SymbolKeys, WrittenExactlyAsTheDecimalFormats) {
+  const int32_t numbers[] = {0, 7, -1, 12, -101, 32767, -32768, 65435, 2147483647, -2147483647 - 1};
+  for (int32_t first : numbers) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%d", first);
+    EXPECT_STREQ(SymbolKeyOfNumber(first).text, expected);
+    for (int32_t second : numbers) {
+      std::snprintf(expected, sizeof expected, "%d-%d", first, second);
+      EXPECT_STREQ(SymbolKeyOfPair(first, second).text, expected);
+    }
+  }
+}
+
+// The address lookup answers recent addresses from a small cache: addresses
+// that share its slots, and an address added after it was asked for, must
+// still give the table's own answers.
+TEST(LineTableCache, SharedSlotsAndLateAdditionsGiveTheTablesAnswers) {
+  LineTable* table = LineTableCreate();
+  LineTableAdd(table, 10, 0, 0, 0);
+  LineTableAdd(table, 26, 0, 0, 16);  // the same slot as (0, 0)
+  LineTableAdd(table, 50, 1, 1, 9);   // 9 + 7 = 16: the same slot again
+  int32_t line = 0, file = -1;
+  for (int round = 0; round < 3; round++) {
+    ASSERT_EQ(LineTableFindLine(table, 0, 0, &line, &file), 1);
+    EXPECT_EQ(line, 10);
+    ASSERT_EQ(LineTableFindLine(table, 0, 16, &line, &file), 1);
+    EXPECT_EQ(line, 26);
+    ASSERT_EQ(LineTableFindLine(table, 1, 9, &line, &file), 1);
+    EXPECT_EQ(line, 50);
+    EXPECT_EQ(file, 1);
+  }
+  EXPECT_EQ(LineTableFindLine(table, 2, 3, &line, &file), 0);
+  EXPECT_EQ(LineTableFindLine(table, 2, 3, &line, &file), 0);  // a remembered "none"
+  LineTableAdd(table, 77, 0, 2, 3);
+  ASSERT_EQ(LineTableFindLine(table, 2, 3, &line, &file), 1);
+  EXPECT_EQ(line, 77);
+  LineTableAdd(table, 99, 0, 2, 3);  // a second record under the address: the first stays
+  ASSERT_EQ(LineTableFindLine(table, 2, 3, &line, &file), 1);
+  EXPECT_EQ(line, 77);
+  LineTableDestroy(table);
+}
