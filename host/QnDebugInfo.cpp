@@ -16,7 +16,7 @@ int QnDebugInfoBuild(const QnProgram& program, DebugInfoDescription* info, std::
       const QnSourceFile& file = program.files[s.file];
       if (s.line > kDebugMaxLine) {
         *error = file.name + "(" + std::to_string(s.line) +
-                 "): lines beyond 32767 cannot be described to the debugger";
+                 "): lines beyond 16383 cannot be described to the debugger";
         return 0;
       }
       if (s.file != currentFile) {

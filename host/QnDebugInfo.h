@@ -22,7 +22,7 @@
 constexpr int kQnMaxFileSwitches = 255;
 
 // 1, or 0 with *error when the program cannot be described (a line above
-// 32767, more than 255 file switches).
+// 16383, more than 255 file switches).
 int QnDebugInfoBuild(const QnProgram& program, DebugInfoDescription* info, std::string* error);
 int QnDebugInfoWrite(const QnProgram& program, const std::string& path, std::string* error);
 // The debug information file beside a script: its name with the extension

@@ -70,7 +70,7 @@ TEST(DebugInfoWriter, RecordsCarrySignedWordsTagsAndLocalLists) {
   info.mainScript = "m";
   info.globalNumbers = {"n1", "n2"};
   DebugInfoAddSwitch(&info, "inc.q");
-  DebugInfoAddLine(&info, 32767, -1, -2);
+  DebugInfoAddLine(&info, 16383, -1, -2);
   DebugInfoAddFunctionRecord(&info, "g", {"a", "b"}, {"c"});
   DebugInfoAddRaw(&info, Bytes({0x00, 0xC0}));
   info.spareWord = false;
@@ -80,7 +80,7 @@ TEST(DebugInfoWriter, RecordsCarrySignedWordsTagsAndLocalLists) {
       0x00, 0x00,                                      // no global strings
       0x02, 0x00, 0x02, 0x00, 'n', '1', 0x02, 0x00, 'n', '2',
       0x00, 0x40, 0x00, 0x00, 0x05, 0x00, 'i', 'n', 'c', '.', 'q',  // switch
-      0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF,              // line 32767 at (-1, -2)
+      0xFF, 0xBF, 0xFF, 0xFF, 0xFE, 0xFF,              // line 16383 at (-1, -2)
       0x00, 0x00, 0x01, 0x00, 'g',                     // function g
       0x02, 0x00, 0x01, 0x00, 'a', 0x01, 0x00, 'b',    // two local strings
       0x01, 0x00, 0x01, 0x00, 'c',                     // one local number
@@ -93,9 +93,9 @@ TEST(DebugInfoWriter, RefusesWhatTheFormatCannotCarry) {
   std::vector<uint8_t> bytes;
   std::string error;
   DebugInfoDescription info = MinimalFile();
-  DebugInfoAddLine(&info, 32768, 0, 1);
+  DebugInfoAddLine(&info, 16384, 0, 1);  // its tag would read as a file switch
   EXPECT_EQ(0, DebugInfoWrite(info, &bytes, &error));
-  EXPECT_NE(std::string::npos, error.find("32768"));
+  EXPECT_NE(std::string::npos, error.find("16384"));
   EXPECT_TRUE(bytes.empty());
 
   info = MinimalFile();

@@ -140,11 +140,11 @@ TEST(HostDebugInfo, WhatTheFormatCannotCarryIsRefused) {
   EXPECT_EQ(0, QnDebugInfoBuild(s.program, &info, &error));
   EXPECT_EQ("main.qn(257): the statements change their source file more than 255 times", error);
 
-  std::string tall(40000, '\n');
+  std::string tall(20000, '\n');
   HostScript t("program" + tall + "  exit;\nendprogram\n");
   ASSERT_TRUE(t.Compile()) << t.error;
   EXPECT_EQ(0, QnDebugInfoBuild(t.program, &info, &error));
-  EXPECT_EQ("main.qn(40001): lines beyond 32767 cannot be described to the debugger", error);
+  EXPECT_EQ("main.qn(20001): lines beyond 16383 cannot be described to the debugger", error);
 }
 
 TEST(HostDebugInfo, FileGoesBesideTheScript) {

@@ -50,7 +50,7 @@ void SinkRecord(ByteSink* sink, const DebugRecord& record) {
     case kDebugRecordLine:
       if (record.line < 0 || record.line > kDebugMaxLine) {
         SinkFail(sink, "line " + std::to_string(record.line) +
-                           " cannot be written to the debug information (0 to 32767)");
+                           " cannot be written to the debug information (0 to 16383)");
         return;
       }
       SinkWord(sink, kDebugTagLine | record.line);

@@ -19,7 +19,7 @@
 //
 // A description (DebugInfoDescription) lists what goes into the file; the
 // writer turns it into bytes, checking only what the format itself cannot
-// carry (a line above 32767, a name of more than 32767 bytes, a header larger
+// carry (a line above 16383, a name of more than 32767 bytes, a header larger
 // than the offset word can point past). It does not check that the records
 // make sense together: tests write damaged files with it on purpose (a
 // function record without its first line record, raw bytes, a missing spare
@@ -35,7 +35,9 @@ constexpr uint16_t kDebugInfoMagic = 0xF93A;
 constexpr uint16_t kDebugTagSwitch = 0x4000;
 constexpr uint16_t kDebugTagLine = 0x8000;
 constexpr uint16_t kDebugTagFunction = 0x0000;
-constexpr int kDebugMaxLine = 32767;
+// A line record's tag is 0x8000 plus the line, and a tag with bit 0x4000 set
+// reads as a source file switch: so lines stop at 16383.
+constexpr int kDebugMaxLine = 16383;
 constexpr int kDebugMaxText = 32767;
 
 enum DebugRecordKind : int {
@@ -48,7 +50,7 @@ enum DebugRecordKind : int {
 struct DebugRecord {
   DebugRecordKind kind = kDebugRecordRaw;
   std::string name;                       // switch: file name; function: function name
-  int line = 0;                           // line record: 0..32767
+  int line = 0;                           // line record: 0..16383
   int block = 0;                          // line record: statement address
   int offset = 0;
   std::vector<std::string> localStrings;  // function record: indexes -101, -102, ...
