@@ -12,6 +12,7 @@
 #include "memory/MemPool.h"
 #include "platform/Platform.h"
 #include "qndbgc.h"
+#include "session/BreakpointTable.h"
 #include "session/DebugSession.h"
 #include "sourceview/Vocabulary.h"
 #include "util/Font.h"
@@ -115,6 +116,9 @@ extern "C" INT_PTR WINAPI QNdbgInit(INT_PTR hostContext, const HostCallbacks* ca
     return 0;
   SourceFileListSetMain(session->sourceFiles, session->scriptFileName);
   session->currentFileName[0] = 0;
+  // The main window (with the source windows, the watch window, the one-shot
+  // breakpoint at the first statement) joins here as it is built.
+  session->breakpoints = BreakpointTableCreate(session->functionTable, session->lineTable, session);
   return 1;
 }
 
@@ -122,12 +126,11 @@ extern "C" INT_PTR WINAPI QNdbgExit(void) {
   if (DebugSession* session = DebugSessionCurrent()) {
     std::memset(&session->callbacks, 0, sizeof session->callbacks);
     DestroySymbolTables(session);
+    BreakpointTableDestroy(session->breakpoints);
+    session->breakpoints = nullptr;
     DebugSessionSetCurrent(nullptr);
     MemPoolDestroy(session->pool);
   }
   DeleteProcessObjects();
   return 1;
 }
-
-// Execution control is not built yet: until it is, every statement goes on.
-extern "C" INT_PTR WINAPI QNdbgBreak(INT_PTR, INT_PTR, INT_PTR) { return 1; }

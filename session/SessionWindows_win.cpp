@@ -1,0 +1,71 @@
+// The Win32 side of what execution control and the breakpoint table ask of
+// the debugger's windows. The main window, its variables panel and the source
+// windows each fill in their part here as they are built; until a window
+// exists, asking it to change does nothing.
+#include "session/SessionWindows.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "session/DebugSession.h"
+#include "util/Path.h"
+#include "util/Text.h"
+
+namespace {
+
+constexpr int kBreakpointList = 401;  // list box of the Set Breakpoints dialog
+
+}  // namespace
+
+void SessionWindowsReleaseCapture() { ReleaseCapture(); }
+
+void SessionWindowsRaise(DebugSession* session, int show) {
+  if (!session->mainWindow) return;
+  SetWindowPos(session->mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (show) ShowWindow(session->mainWindow, SW_SHOW);
+}
+
+void SessionWindowsEnable(DebugSession* session, int stopped) { session->stopped = stopped; }
+
+void SessionWindowsEnableStop(DebugSession*) {}
+
+void SessionWindowsSwitchSource(SourceWindow*, SourceWindow*) {}
+
+void SessionWindowsUpdateCaption(DebugSession* session) {
+  if (!session->mainWindow) return;
+  char name[kTextSize], caption[2 * kTextSize + 4];
+  PathFileName(session->currentFileName, name, sizeof name);
+  std::snprintf(caption, sizeof caption, "%s - %s", session->title, name);
+  SetWindowTextA(session->mainWindow, caption);
+}
+
+void SessionWindowsShowLine(SourceWindow*, int32_t) {}
+
+void SessionWindowsUpdateSourceLabel(DebugSession*) {}
+
+void SessionWindowsRefreshVariables(DebugSession*) {}
+
+void SessionWindowsRefreshWatch(DebugSession*) {}
+
+void SessionWindowsOpenBreakpoints(DebugSession*) {}
+
+void SessionWindowsSourceFileName(SourceWindow*, char* name) { name[0] = 0; }
+
+void SessionWindowsMarkBreakpoint(SourceWindow*, int, int32_t) {}
+
+void SessionWindowsInvalidateSource(SourceWindow*) {}
+
+void SessionWindowsDialogAddLabel(HWND dialog, const char* label) {
+  SendDlgItemMessageA(dialog, kBreakpointList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
+}
+
+void SessionWindowsDialogRemoveLabel(HWND dialog, const char* label) {
+  LRESULT index = SendDlgItemMessageA(dialog, kBreakpointList, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(label));
+  if (index != LB_ERR) SendDlgItemMessageA(dialog, kBreakpointList, LB_DELETESTRING, index, 0);
+}
+
+void SessionWindowsDialogClearLabels(HWND dialog) {
+  SendDlgItemMessageA(dialog, kBreakpointList, LB_RESETCONTENT, 0, 0);
+}
