@@ -125,3 +125,10 @@ int32_t SourceViewLineRuns(SourceView* view, int32_t lineIndex) {
   }
   return view->runCount;
 }
+
+int SourceViewSetColors(SourceView* view, int element, uint32_t foreground, uint32_t background) {
+  if (!view || element < 0 || element >= kColorSlots) return 0;
+  view->foreground[element] = foreground;
+  view->background[element] = background;
+  return 1;
+}

@@ -225,6 +225,10 @@ int SourceViewClearLineMark(SourceView* view, int32_t line, int selector);
 // breakpoint mark; 0 for an unmarked line.
 uint8_t SourceViewLineMark(const SourceView* view, int32_t line);
 
+// Stores the colour pair of an element (0..13) in the view's slots: 1, or 0
+// for a null view or an element out of range. The caller repaints.
+int SourceViewSetColors(SourceView* view, int element, uint32_t foreground, uint32_t background);
+
 // ---------------------------------------------------------------------------
 // What painting draws
 

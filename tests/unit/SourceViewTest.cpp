@@ -112,3 +112,15 @@ TEST(ViewLife, EveryViewGivesBackItsPool) {
 }
 
 }  // namespace
+
+TEST(ViewColors, SlotsOutsideTheElementsAreRefused) {
+  SourceView* view = SourceViewNew(nullptr, 401, nullptr, kSourceViewReadOnly);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(SourceViewSetColors(view, 13, 0x11, 0x22), 1);
+  EXPECT_EQ(view->foreground[13], 0x11u);
+  EXPECT_EQ(view->background[13], 0x22u);
+  EXPECT_EQ(SourceViewSetColors(view, 14, 0x33, 0x44), 0);
+  EXPECT_EQ(SourceViewSetColors(view, -1, 0x33, 0x44), 0);
+  EXPECT_EQ(SourceViewSetColors(nullptr, 1, 0, 0), 0);
+  SourceViewFree(view);
+}
