@@ -28,3 +28,35 @@
 // Strings of the host process's own module used by the pools' error report
 #define IDS_HOST_POOL_ERROR_TITLE  86
 #define IDS_HOST_POOL_ERROR_FORMAT 402
+
+// The main window (template 500)
+#define IDD_MAIN_WINDOW           500
+#define IDC_GLOBAL_VALUE          101   // value edits
+#define IDC_LOCAL_VALUE           102
+#define IDC_GLOBAL_NAMES          301   // variable name combo boxes
+#define IDC_LOCAL_NAMES           302
+#define IDC_SOURCE_VIEW           401   // the shown source view, over 402
+#define IDC_SOURCE_PLACEHOLDER    402
+#define IDC_WATCH_WINDOW          403   // the watch window, over 404
+#define IDC_WATCH_PLACEHOLDER     404
+#define IDC_STEP                  501   // command buttons
+#define IDC_STEP_INTO             502
+#define IDC_GO                    503
+#define IDC_STOP                  504
+#define IDC_EXIT                  505
+#define IDC_BREAK                 506
+#define IDC_WATCH_LOCAL           507
+#define IDC_WATCH_GLOBAL          508
+#define IDC_GO_CAPTION            701   // caption statics; each acts as its button
+#define IDC_STOP_CAPTION          702
+#define IDC_STEP_CAPTION          703
+#define IDC_STEP_INTO_CAPTION     704
+#define IDC_EXIT_CAPTION          705
+#define IDC_BREAK_CAPTION         706
+#define IDC_SOURCE_LABEL          1001
+#define IDC_WATCH_LABEL           1002
+#define IDC_GLOBAL_LABEL          1003
+#define IDC_LOCAL_LABEL           1004
+#define IDC_VARIABLES_GROUP       1101
+#define IDM_SET_COLORS            1001  // system-menu commands
+#define IDM_ABOUT                 1002

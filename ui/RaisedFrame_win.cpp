@@ -1,0 +1,43 @@
+#include "ui/RaisedFrame_win.h"
+
+namespace {
+
+// Top and left edge, `inset` pixels inside the border.
+void LightEdge(HDC dc, const RECT& r, int inset) {
+  MoveToEx(dc, r.right - 1 - inset, r.top + inset, nullptr);
+  LineTo(dc, r.left + inset, r.top + inset);
+  LineTo(dc, r.left + inset, r.bottom - 1 - inset);
+}
+
+// Right and bottom edge, `inset` pixels inside the border.
+void ShadowEdge(HDC dc, const RECT& r, int inset) {
+  MoveToEx(dc, r.right - 1 - inset, r.top + inset, nullptr);
+  LineTo(dc, r.right - 1 - inset, r.bottom - 1 - inset);
+  LineTo(dc, r.left + inset - 1, r.bottom - 1 - inset);
+}
+
+}  // namespace
+
+void PaintRaisedFrame(HWND window, HDC dc) {
+  RECT r;
+  GetClientRect(window, &r);
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+  HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  HGDIOBJ old = SelectObject(dc, white);
+  LightEdge(dc, r, 0);
+  LightEdge(dc, r, 1);
+  SelectObject(dc, shadow);
+  ShadowEdge(dc, r, 0);
+  ShadowEdge(dc, r, 1);
+  SelectObject(dc, old);
+  DeleteObject(white);
+  DeleteObject(shadow);
+}
+
+void PaintRaisedFrameMessage(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  PaintRaisedFrame(window, dc);
+  EndPaint(window, &ps);
+}
