@@ -8,6 +8,7 @@
 #include "HostSystem.h"
 #include "QnEngine.h"
 #include "QnPath.h"
+#include "SessionDriver.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ enum ExitCode : int {
   kExitRuntimeError = 2,
   kExitAborted = 3,
   kExitDebuggerFailed = 4,
+  kExitSessionFailed = 5,
   kExitUsage = 64,
 };
 
@@ -27,6 +29,8 @@ struct Options {
   bool checkOnly = false;
   std::string debugger;   // the debugger library
   std::string debugFile;  // where the debug information goes
+  std::string session;    // session script replayed at the stops
+  std::string shots;      // folder of its screenshots
   QnHostConfig host;
   bool srcDirGiven = false;
   bool targetDirGiven = false;
@@ -38,6 +42,9 @@ const char kUsage[] =
     "  --debugger PATH       the debugger library (default: QNDBGC.DLL beside qnrun)\n"
     "  --debug-file PATH     the debug information file (default: SCRIPT with .dbg)\n"
     "  --write-debug-info    write the debug information file also without --debug\n"
+    "  --session FILE        replay the session script FILE on the debugger's\n"
+    "                        windows at each stop (with --debug)\n"
+    "  --shots DIR           where the session script's screenshots go\n"
     "  --check               compile only\n"
     "  --srcdir DIR          SRCDIR (default: the folder of SCRIPT)\n"
     "  --targetdir DIR       TARGETDIR (default: the sandbox folder)\n"
@@ -63,6 +70,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     else if (arg == "--no-delay") o->host.noDelay = true;
     else if (arg == "--debugger") { if (!value(&o->debugger)) return false; }
     else if (arg == "--debug-file") { if (!value(&o->debugFile)) return false; }
+    else if (arg == "--session") { if (!value(&o->session)) return false; }
+    else if (arg == "--shots") { if (!value(&o->shots)) return false; }
     else if (arg == "--srcdir") { if (!value(&o->host.srcDir)) return false; o->srcDirGiven = true; }
     else if (arg == "--targetdir") { if (!value(&o->host.targetDir)) return false; o->targetDirGiven = true; }
     else if (arg == "--sandbox") { if (!value(&o->host.sandbox)) return false; }
@@ -74,6 +83,10 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     else return false;
   }
   if (o->script.empty()) return false;
+  if (!o->session.empty() && !o->debug) {
+    std::fprintf(stderr, "qnrun: --session needs --debug\n");
+    return false;
+  }
   if (!o->srcDirGiven) {
     std::string folder = QnPathFolder(HostSystemFullPath(o->script));
     if (folder.size() > 1 && QnPathIsSeparator(folder.back())) folder.pop_back();
@@ -85,8 +98,34 @@ bool ParseOptions(int argc, char** argv, Options* o) {
   return true;
 }
 
+// Reads the session script named by --session into the driver; false with a
+// message on standard error.
+bool LoadSession(const Options& o, SessionDriver* driver) {
+  std::FILE* file = std::fopen(o.session.c_str(), "rb");
+  if (!file) {
+    std::fprintf(stderr, "qnrun: cannot read the session script %s\n", o.session.c_str());
+    return false;
+  }
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
+  std::string error;
+  if (!SessionScriptParse(text, &driver->script, &error)) {
+    std::fprintf(stderr, "qnrun: %s, %s\n", o.session.c_str(), error.c_str());
+    return false;
+  }
+  driver->shotsFolder = o.shots;
+  driver->note = [](const std::string& line) {
+    std::printf("session: %s\n", line.c_str());
+    std::fflush(stdout);
+  };
+  return true;
+}
+
 // The run's status, or -1 when the debugger could not be loaded or started.
-int RunUnderDebugger(const Options& o, QnVm* vm) {
+// `driver` replays a session script when it is not null.
+int RunUnderDebugger(const Options& o, QnVm* vm, SessionDriver* driver) {
   DebuggerLink link;
   std::string error;
   if (!DebuggerLibraryLoad(o.debugger, &link.api, &error)) {
@@ -95,6 +134,7 @@ int RunUnderDebugger(const Options& o, QnVm* vm) {
   }
   link.waitWhileSuspended = DebuggerMessageLoop;
   link.pollMessages = DebuggerPollMessages;
+  if (driver) SessionDriverAttach(driver, &link);
   std::string debugFile = HostSystemFullPath(o.debugFile);
   INT_PTR opened = DebuggerLinkOpen(&link, vm, debugFile.c_str());
   int status = kQnStopped;
@@ -116,6 +156,8 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return kExitUsage;
   }
+  SessionDriver driver;
+  if (!o.session.empty() && !LoadSession(o, &driver)) return kExitUsage;
   QnProgram program;
   std::string error;
   if (!QnCompileFile(o.script, &program, &error)) {
@@ -131,7 +173,8 @@ int main(int argc, char** argv) {
   if (o.checkOnly) return kExitDone;
 
   QnVm* vm = QnVmCreate(&program, o.host);
-  int status = o.debug ? RunUnderDebugger(o, vm) : QnVmRun(vm);
+  SessionDriver* session = o.session.empty() ? nullptr : &driver;
+  int status = o.debug ? RunUnderDebugger(o, vm, session) : QnVmRun(vm);
   int code = kExitDone;
   if (status < 0) {
     code = kExitDebuggerFailed;
@@ -143,6 +186,10 @@ int main(int argc, char** argv) {
     code = kExitAborted;
   } else if (status == kQnStopped) {
     std::fprintf(stderr, "qnrun: the script was ended from the debugger\n");
+  }
+  if (session && status >= 0 && !SessionDriverFinish(session)) {
+    std::fprintf(stderr, "qnrun: the session script failed: %s\n", session->failure.c_str());
+    if (code == kExitDone) code = kExitSessionFailed;
   }
   QnVmDestroy(vm);
   return code;

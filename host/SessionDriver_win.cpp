@@ -1,0 +1,430 @@
+// The driver works the debugger's windows only through what a user has: the
+// buttons are clicked (BM_CLICK, which presses and releases them as the mouse
+// does, so a disabled button cannot be used), names are chosen in the lists
+// (with the selection-change notice the list sends for a choice made by
+// hand), text is typed character by character, and the focus moves on.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "SessionDriver.h"
+
+namespace {
+
+// The timer procedure has no user argument; one session per process.
+SessionDriver* gDriver = nullptr;
+
+constexpr UINT kTickMs = 15;
+
+// Ids of the debugger's windows (its resources/resource.h): the main window
+// and the Set Breakpoints dialog.
+constexpr int kGlobalValue = 101, kLocalValue = 102;
+constexpr int kGlobalNames = 301, kLocalNames = 302;
+constexpr int kStep = 501, kStepInto = 502, kGo = 503, kExit = 505, kBreak = 506;
+constexpr int kBreakList = 401, kBreakFunctions = 601, kBreakAt = 701, kBreakSet = 301, kBreakClose = 304;
+
+enum Outcome { kDone, kWait, kResumed, kFailed };
+
+void Note(SessionDriver* d, const std::string& line) {
+  if (d->note) d->note(line);
+}
+
+Outcome Fail(SessionDriver* d, const std::string& what) {
+  if (d->failure.empty()) d->failure = what;
+  Note(d, "FAILED: " + what);
+  return kFailed;
+}
+
+HWND MainWindow(SessionDriver* d) { return d->link ? d->link->mainWindow : nullptr; }
+
+std::string LastComponent(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Where(const SessionStop& stop) {
+  return LastComponent(stop.file) + "(" + std::to_string(stop.line) + ")";
+}
+
+std::string WindowText(HWND window) {
+  char text[1100] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string ListItems(HWND list, UINT countMessage, UINT textMessage, UINT lengthMessage) {
+  std::string all;
+  LRESULT count = SendMessageA(list, countMessage, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = SendMessageA(list, lengthMessage, i, 0);
+    if (length < 0 || length > 1000) continue;
+    std::string item(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(list, textMessage, i, reinterpret_cast<LPARAM>(&item[0]));
+    item.resize(static_cast<size_t>(length));
+    all += (all.empty() ? "" : ", ") + item;
+  }
+  return all.empty() ? "nothing" : all;
+}
+
+std::string ComboItems(HWND combo) { return ListItems(combo, CB_GETCOUNT, CB_GETLBTEXT, CB_GETLBTEXTLEN); }
+std::string ListBoxItems(HWND list) { return ListItems(list, LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN); }
+
+// A control that a user can reach: there, visible and enabled.
+HWND Usable(SessionDriver* d, HWND parent, int id, const std::string& name) {
+  HWND control = parent ? GetDlgItem(parent, id) : nullptr;
+  if (!control) {
+    Fail(d, "there is no " + name + " (control " + std::to_string(id) + ")");
+    return nullptr;
+  }
+  if (!IsWindowVisible(control) || !IsWindowEnabled(control)) {
+    Fail(d, "the " + name + " is " + (IsWindowVisible(control) ? "disabled" : "hidden"));
+    return nullptr;
+  }
+  return control;
+}
+
+// Presses and releases a button. Posted when the script is to go on, so that
+// the command reaches the debugger through the host's loop as a click does.
+bool Click(SessionDriver* d, HWND parent, int id, const std::string& name, bool post) {
+  HWND button = Usable(d, parent, id, name);
+  if (!button) return false;
+  if (post) PostMessageA(button, BM_CLICK, 0, 0);
+  else SendMessageA(button, BM_CLICK, 0, 0);
+  return true;
+}
+
+// Types `text` over whatever the edit holds.
+void Type(HWND edit, const std::string& text) {
+  SetFocus(edit);
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  if (text.empty()) SendMessageA(edit, WM_CHAR, VK_BACK, 1);
+  for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+// Chooses an item of a combo box as a click in its list does: the
+// selection, then the notice to the parent.
+bool Choose(SessionDriver* d, HWND parent, HWND combo, int id, const std::string& item, const std::string& what) {
+  LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.c_str()));
+  if (index == CB_ERR) {
+    Fail(d, item + " is not in the " + what + " (it holds " + ComboItems(combo) + ")");
+    return false;
+  }
+  SendMessageA(combo, CB_SETCURSEL, index, 0);
+  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  return true;
+}
+
+bool SaveScreenBmp(const std::string& path) {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return false;
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;  // bottom-up rows, as the file keeps them
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  header.biSizeImage = stride * static_cast<DWORD>(height);
+  std::string pixels(header.biSizeImage, '\0');
+  bool ok = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), &pixels[0],
+                      reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == height;
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!ok) return false;
+
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + header.biSizeImage;
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&header, sizeof header, 1, out) == 1 &&
+       std::fwrite(pixels.data(), pixels.size(), 1, out) == 1;
+  return std::fclose(out) == 0 && ok;
+}
+
+Outcome Shot(SessionDriver* d, const std::string& name) {
+  if (d->shotsFolder.empty()) return kDone;
+  // Whatever is still to be painted first: the picture shows the stop.
+  for (HWND window : {MainWindow(d), d->dialog}) {
+    if (window && IsWindow(window))
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+  std::string path = d->shotsFolder + "\\" + name + ".bmp";
+  if (!SaveScreenBmp(path)) return Fail(d, "cannot write the screenshot " + path);
+  Note(d, "  shot " + path);
+  return kDone;
+}
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM found) {
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof name);
+  auto* result = reinterpret_cast<HWND*>(found);
+  if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == result[0]) {
+    result[1] = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool TimedOut(SessionDriver* d) { return GetTickCount() - d->phaseStart > static_cast<DWORD>(d->windowTimeoutMs); }
+
+void NextPhase(SessionDriver* d) {
+  d->phase++;
+  d->phaseStart = GetTickCount();
+}
+
+// breakpoint line N | breakpoint function NAME: Break, fill in the place, Set,
+// (a screenshot), Close; the dialog is worked from inside its modal loop.
+Outcome Breakpoint(SessionDriver* d, const SessionCommand& c) {
+  HWND main = MainWindow(d);
+  switch (d->phase) {
+    case 0:
+      if (!Click(d, main, kBreak, "Break button", true)) return kFailed;
+      NextPhase(d);
+      return kWait;
+    case 1: {
+      HWND found[2] = {main, nullptr};
+      EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(found));
+      if (!found[1]) return TimedOut(d) ? Fail(d, "the Set Breakpoints dialog did not open") : kWait;
+      HWND dialog = d->dialog = found[1];
+      std::string place = c.kind == kSessionBreakAtLine ? std::to_string(c.number) : c.name;
+      HWND edit = Usable(d, dialog, kBreakAt, "\"Set Break At:\" edit of the Set Breakpoints dialog");
+      if (!edit) return kFailed;
+      if (c.kind == kSessionBreakAtLine) {
+        Type(edit, place);
+      } else {
+        HWND functions = Usable(d, dialog, kBreakFunctions, "\"Functions:\" list of the Set Breakpoints dialog");
+        if (!functions || !Choose(d, dialog, functions, kBreakFunctions, c.name, "\"Functions:\" list")) return kFailed;
+        if (WindowText(edit) != c.name)
+          return Fail(d, "choosing " + c.name + " in \"Functions:\" left \"" + WindowText(edit) + "\" in \"Set Break At:\"");
+      }
+      HWND list = GetDlgItem(dialog, kBreakList);
+      std::string before = ListBoxItems(list);
+      LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+      if (!Click(d, dialog, kBreakSet, "Set button of the Set Breakpoints dialog", false)) return kFailed;
+      if (SendMessageA(list, LB_GETCOUNT, 0, 0) <= count)
+        return Fail(d, "Set added no breakpoint for " + place + " (the list holds " + before + ")");
+      Note(d, "  breakpoints: " + ListBoxItems(list));
+      if (!c.shot.empty() && Shot(d, c.shot) == kFailed) return kFailed;
+      if (!Click(d, dialog, kBreakClose, "Close button of the Set Breakpoints dialog", false)) return kFailed;
+      NextPhase(d);
+      return kWait;
+    }
+    default:
+      if (IsWindow(d->dialog) && IsWindowVisible(d->dialog))
+        return TimedOut(d) ? Fail(d, "the Set Breakpoints dialog did not close") : kWait;
+      d->dialog = nullptr;
+      return kDone;
+  }
+}
+
+// global NAME = VALUE | local NAME = VALUE
+Outcome Assign(SessionDriver* d, const SessionCommand& c) {
+  const bool global = c.kind == kSessionSetGlobal;
+  const std::string row = global ? "global" : "local";
+  HWND main = MainWindow(d);
+  HWND names = Usable(d, main, global ? kGlobalNames : kLocalNames, row + " variable list");
+  HWND edit = names ? Usable(d, main, global ? kGlobalValue : kLocalValue, row + " value edit") : nullptr;
+  if (!edit || !Choose(d, main, names, global ? kGlobalNames : kLocalNames, c.name, row + " variable list"))
+    return kFailed;
+  std::string was = WindowText(edit);
+  Type(edit, c.value);
+  // Leaving the edit is what writes the value to the script.
+  SetFocus(names);
+  Note(d, "  " + row + " " + c.name + ": was " + was + ", typed " + c.value + ", shows " + WindowText(edit));
+  return kDone;
+}
+
+Outcome Pause(SessionDriver* d, const SessionCommand& c) {
+  if (d->phase == 0) NextPhase(d);
+  return GetTickCount() - d->phaseStart >= static_cast<DWORD>(c.number) ? kDone : kWait;
+}
+
+Outcome Expect(SessionDriver* d, const SessionCommand& c) {
+  const SessionStop& stop = d->stops.back();
+  if (SessionExpectMatches(c, stop.file, stop.line)) return kDone;
+  return Fail(d, "stop " + std::to_string(stop.number) + " is at " + Where(stop) + ", the session script (line " +
+                     std::to_string(c.sourceLine) + ") expects " + LastComponent(c.name) + "(" +
+                     std::to_string(c.number) + ")");
+}
+
+Outcome Resume(SessionDriver* d, const SessionCommand& c) {
+  static const struct {
+    SessionCommandKind kind;
+    int id;
+    const char* name;
+  } kButtons[] = {{kSessionStep, kStep, "Step button"},
+                  {kSessionStepInto, kStepInto, "StepInto button"},
+                  {kSessionGo, kGo, "Go button"},
+                  {kSessionExit, kExit, "Exit button"}};
+  for (const auto& button : kButtons) {
+    if (button.kind == c.kind) return Click(d, MainWindow(d), button.id, button.name, true) ? kResumed : kFailed;
+  }
+  return kFailed;
+}
+
+Outcome Run(SessionDriver* d, const SessionCommand& c) {
+  switch (c.kind) {
+    case kSessionStep:
+    case kSessionStepInto:
+    case kSessionGo:
+    case kSessionExit: return Resume(d, c);
+    case kSessionBreakAtLine:
+    case kSessionBreakAtFunction: return Breakpoint(d, c);
+    case kSessionSetGlobal:
+    case kSessionSetLocal: return Assign(d, c);
+    case kSessionExpect: return Expect(d, c);
+    case kSessionShot: return Shot(d, c.name);
+    case kSessionPause: return Pause(d, c);
+  }
+  return kFailed;
+}
+
+void EndStop(SessionDriver* d) { d->stopDone = true; }
+
+// Ends the script: Exit as a user would press it, or, when even that cannot
+// be done, straight through the link so that an unattended run never hangs.
+void ForceExit(SessionDriver* d) {
+  EndStop(d);
+  HWND main = MainWindow(d);
+  HWND exitButton = main ? GetDlgItem(main, kExit) : nullptr;
+  if (exitButton && IsWindowEnabled(exitButton)) {
+    PostMessageA(exitButton, BM_CLICK, 0, 0);
+    return;
+  }
+  d->link->exitRequested = true;
+  QnVmRequestStop(d->link->vm);
+}
+
+// The system's message box: its dialog procedure lives in USER32.
+bool IsMessageBox(HWND window) {
+  auto procedure = reinterpret_cast<LPCSTR>(GetWindowLongPtrA(window, DWLP_DLGPROC));
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     procedure, &module);
+  return module && module == GetModuleHandleA("user32.dll");
+}
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+  char name[16] = "";
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) || !IsMessageBox(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// Message boxes are answered with OK so that an unattended run goes on; the
+// script's own are only noted, the debugger's (its title) fail the session.
+void AnswerMessageBoxes(SessionDriver* d) {
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
+  if (!box || box == d->answeredBox) return;
+  d->answeredBox = box;
+  std::string caption = WindowText(box), text;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Static") == 0 && !WindowText(child).empty()) text += (text.empty() ? "" : " ") + WindowText(child);
+  }
+  std::string what = "message box \"" + caption + "\": " + text;
+  if (caption == "Quendle Debugger") Fail(d, "the debugger showed a " + what);
+  else Note(d, "  " + what);
+  HWND ok = GetDlgItem(box, IDOK) ? GetDlgItem(box, IDOK) : GetDlgItem(box, IDCANCEL);
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(ok ? GetDlgCtrlID(ok) : IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+}
+
+void RunCommands(SessionDriver* d) {
+  while (!d->stopDone) {
+    if (!d->failure.empty()) d->next = d->script.commands.size();  // nothing more after a failure
+    if (d->next >= d->script.commands.size()) {
+      Note(d, d->failure.empty() ? "  no command left: exit" : "  exit");
+      ForceExit(d);
+      break;
+    }
+    const SessionCommand& c = d->script.commands[d->next];
+    if (d->phase == 0) Note(d, "  > " + SessionCommandText(c));
+    Outcome outcome = Run(d, c);
+    if (outcome == kWait) break;
+    d->next++;
+    d->phase = 0;
+    if (outcome == kResumed) EndStop(d);
+    if (outcome == kFailed && d->dialog && IsWindow(d->dialog)) EndDialog(d->dialog, 0);
+    if (outcome == kFailed) d->dialog = nullptr;
+  }
+}
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  SessionDriver* d = gDriver;
+  if (!d) return;
+  // Also from inside a box that a command of ours brought up.
+  AnswerMessageBoxes(d);
+  if (d->busy || !d->atStop || d->stopDone) return;
+  d->busy = true;
+  RunCommands(d);
+  d->busy = false;
+}
+
+void WaitAtStop(DebuggerLink* link) {
+  SessionDriver* d = static_cast<SessionDriver*>(link->user);
+  SessionStop stop;
+  stop.number = static_cast<int>(d->stops.size()) + 1;
+  QnActivation here;
+  if (QnVmGetActivation(link->vm, 0, &here)) {
+    stop.file = here.file;
+    stop.line = here.line;
+    stop.block = here.block;
+    stop.offset = here.offset;
+    stop.depth = here.depth;
+    stop.function = here.function;
+  }
+  d->stops.push_back(stop);
+  Note(d, "stop " + std::to_string(stop.number) + ": " + Where(stop) + " in " + stop.function + ", depth " +
+              std::to_string(stop.depth));
+  if (d->onStop) d->onStop(stop, link->mainWindow);
+
+  d->stopDone = false;
+  d->phase = 0;
+  if (!link->mainWindow) {
+    Fail(d, "the debugger stopped the script but has no main window to work");
+    ForceExit(d);
+    return;
+  }
+  d->atStop = true;
+  DebuggerMessageLoop(link);
+  d->atStop = false;
+  d->stopDone = true;
+}
+
+}  // namespace
+
+void SessionDriverAttach(SessionDriver* driver, DebuggerLink* link) {
+  gDriver = driver;
+  driver->link = link;
+  link->user = driver;
+  link->waitWhileSuspended = WaitAtStop;
+  if (!link->pollMessages) link->pollMessages = DebuggerPollMessages;
+  driver->timer = SetTimer(nullptr, 0, kTickMs, Tick);
+}
+
+bool SessionDriverFinish(SessionDriver* driver) {
+  if (driver->next < driver->script.commands.size() && driver->failure.empty()) {
+    const SessionCommand& c = driver->script.commands[driver->next];
+    Fail(driver, "the script ended after " + std::to_string(driver->stops.size()) +
+                     " stop(s), before the session script's line " + std::to_string(c.sourceLine) + " (" +
+                     SessionCommandText(c) + ")");
+  }
+  if (driver->timer) KillTimer(nullptr, driver->timer);
+  driver->timer = 0;
+  if (gDriver == driver) gDriver = nullptr;
+  return driver->failure.empty();
+}
