@@ -1,0 +1,64 @@
+// A debugging session for the end-to-end tests: a script compiled by the
+// reference host engine, its debug information written to a fresh folder,
+// the real QNDBGC.DLL (from beside the test program) loaded and opened on it,
+// and the script run with a SessionDriver working the debugger's windows at
+// every stop. What the tests check afterwards: the stops (where the host
+// stood), the driver's transcript and failure, the script's messages and its
+// final state.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "host/QnEngine.h"
+#include "host/SessionDriver.h"
+
+// The committed samples, as this program reaches them.
+std::string SamplePath(const std::string& name);
+
+class E2eSession {
+ public:
+  // `script` is the path of the main source file; `commands` a session script.
+  E2eSession(const std::string& script, const std::string& commands);
+  ~E2eSession();
+  E2eSession(const E2eSession&) = delete;
+  E2eSession& operator=(const E2eSession&) = delete;
+
+  // Compiles, opens the debugger and runs to the end. The VM's run status
+  // (kQnFinished, kQnStopped, ...), or -1 when the session could not be
+  // started (the reason is in Problem()).
+  int Run();
+
+  SessionDriver driver;              // set onStop or shotsFolder before Run
+  QnHostConfig config;               // the host's settings; messages are kept below
+
+  const std::vector<SessionStop>& Stops() const { return driver.stops; }
+  // The stops as "file(line)" with the file's last component, one a line.
+  std::string Places() const;
+  const std::string& Transcript() const { return transcript; }
+  const std::string& Output() const { return output; }  // the script's messages
+  // What went wrong in setting up or in the session; empty when nothing did.
+  std::string Problem() const;
+  INT_PTR InitResult() const { return initResult; }
+
+  // The script's variables, by name, at a stop or after the run: globals, or
+  // the locals of the function the script stands in.
+  int32_t Global(const std::string& name) const;
+  std::string GlobalText(const std::string& name) const;
+  int32_t Local(const std::string& name) const;
+
+ private:
+  std::string script;
+  std::string folder;  // where the debug information goes
+  QnProgram program;
+  QnVm* vm = nullptr;
+  std::string transcript;
+  std::string output;
+  std::string problem;
+  INT_PTR initResult = 0;
+};
+
+// The text of a dialog item of the debugger's main window.
+std::string ItemText(HWND window, int id);
