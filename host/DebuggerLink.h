@@ -12,7 +12,8 @@
 // Resume the script goes on once the debugger's command handler has returned
 // (the debugger still asks for the position and sets tracing after Resume).
 // While the script runs, pollMessages is called every kDebuggerPollInterval
-// statements so that the debugger's window (its Stop button) stays alive.
+// statements so that the debugger's window (its Stop button) stays alive; the
+// Windows side looks at the queue at most every kDebuggerPollMs.
 //
 // Host decisions the debugger leaves open:
 //   - a one-shot breakpoint is removed when reached, and every one-shot
@@ -32,6 +33,8 @@
 #include "qndbgc.h"
 
 constexpr int32_t kDebuggerPollInterval = 4096;
+// The least time between two looks at the message queue while the script runs.
+constexpr uint32_t kDebuggerPollMs = 50;
 
 struct DebuggerApi {
   QNdbgInitProc init = nullptr;
@@ -51,6 +54,7 @@ struct DebuggerLink {
   // Dispatches pending messages while the script runs; may be null.
   void (*pollMessages)(DebuggerLink* link) = nullptr;
   void* user = nullptr;          // for the owner of the two functions above
+  uint32_t lastPoll = 0;         // tick count of the last look at the messages
 };
 
 // The callback table handed to QNdbgInit.
