@@ -22,7 +22,9 @@ void RemoveFolder(const std::string& folder) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       std::string name = found.cFileName;
-      if (name != "." && name != "..") DeleteFileA((folder + "\\" + name).c_str());
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolder(folder + "\\" + name);
+      else DeleteFileA((folder + "\\" + name).c_str());
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }
@@ -64,13 +66,9 @@ E2eSession::E2eSession(const std::string& script, const std::string& commands) :
   config.messagesToStdout = true;
   config.print = [](void* user, const std::string& text) { *static_cast<std::string*>(user) += text; };
   config.printUser = &output;
-  folder = MakeFolder();
 }
 
-E2eSession::~E2eSession() {
-  QnVmDestroy(vm);
-  RemoveFolder(folder);
-}
+E2eSession::~E2eSession() { QnVmDestroy(vm); }
 
 int E2eSession::Run() {
   if (!problem.empty()) return -1;
@@ -79,7 +77,7 @@ int E2eSession::Run() {
     problem = "compile: " + error;
     return -1;
   }
-  std::string debugFile = folder + "\\" + LastComponent(script) + ".dbg";
+  std::string debugFile = folder.Path() + "\\" + LastComponent(script) + ".dbg";
   if (!QnDebugInfoWrite(program, debugFile, &error)) {
     problem = "debug information: " + error;
     return -1;
@@ -137,4 +135,83 @@ int32_t E2eSession::Local(const std::string& name) const {
   int32_t index = IndexOf(program.blocks[static_cast<size_t>(here.block)].numberLocals, name);
   if (index < 0 || !QnVmGetNumber(vm, -101 - index, &value)) ADD_FAILURE() << "no local number " << name << " here";
   return value;
+}
+
+E2eFolder::E2eFolder() : path(MakeFolder()) {}
+
+E2eFolder::~E2eFolder() { RemoveFolder(path); }
+
+std::string E2eFolder::Write(const std::string& name, const std::string& text) const {
+  std::string file = path + "\\" + name;
+  HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  bool ok = handle != INVALID_HANDLE_VALUE && WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+            written == text.size();
+  if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  if (!ok) ADD_FAILURE() << "cannot write " << file;
+  return file;
+}
+
+namespace {
+
+std::string ReadAll(const std::string& file) {
+  std::string text;
+  HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(handle, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+  CloseHandle(handle);
+  // One line end for the tests to compare, whatever the program wrote.
+  std::string lines;
+  for (char c : text) {
+    if (c != '\r') lines += c;
+  }
+  return lines;
+}
+
+HANDLE Inheritable(const std::string& file) {
+  SECURITY_ATTRIBUTES security = {sizeof security, nullptr, TRUE};
+  return CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &security, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+QnrunResult RunQnrun(const std::string& arguments, int seconds) {
+  QnrunResult result;
+  char program[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string qnrun(program, n);
+  qnrun = qnrun.substr(0, qnrun.find_last_of("\\/") + 1) + "qnrun.exe";
+  E2eFolder folder;
+  std::string outFile = folder.Path() + "\\out.txt", errFile = folder.Path() + "\\err.txt";
+  HANDLE out = Inheritable(outFile), err = Inheritable(errFile);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process = {};
+  std::string command = "\"" + qnrun + "\" " + arguments;
+  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.hProcess, &result.code);
+    } else {
+      TerminateProcess(process.hProcess, 99);
+      WaitForSingleObject(process.hProcess, 5000);
+      ADD_FAILURE() << "qnrun.exe " << arguments << " did not end within " << seconds << " s";
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  } else {
+    ADD_FAILURE() << "cannot start " << qnrun;
+  }
+  CloseHandle(out);
+  CloseHandle(err);
+  result.out = ReadAll(outFile);
+  result.err = ReadAll(errFile);
+  return result;
 }

@@ -15,6 +15,21 @@
 #include "host/QnEngine.h"
 #include "host/SessionDriver.h"
 
+// A fresh folder under the temporary folder, removed with its files.
+class E2eFolder {
+ public:
+  E2eFolder();
+  ~E2eFolder();
+  E2eFolder(const E2eFolder&) = delete;
+  E2eFolder& operator=(const E2eFolder&) = delete;
+  const std::string& Path() const { return path; }
+  // Writes the file and answers its full path.
+  std::string Write(const std::string& name, const std::string& text) const;
+
+ private:
+  std::string path;
+};
+
 // The committed samples, as this program reaches them.
 std::string SamplePath(const std::string& name);
 
@@ -51,7 +66,7 @@ class E2eSession {
 
  private:
   std::string script;
-  std::string folder;  // where the debug information goes
+  E2eFolder folder;  // where the debug information goes
   QnProgram program;
   QnVm* vm = nullptr;
   std::string transcript;
@@ -62,3 +77,13 @@ class E2eSession {
 
 // The text of a dialog item of the debugger's main window.
 std::string ItemText(HWND window, int id);
+
+// qnrun.exe from beside this program, run to its end (at most `seconds`)
+// with the arguments given; its exit code (-1 when it could not be started
+// or had to be killed) with what it wrote.
+struct QnrunResult {
+  DWORD code = static_cast<DWORD>(-1);
+  std::string out;
+  std::string err;
+};
+QnrunResult RunQnrun(const std::string& arguments, int seconds = 120);
