@@ -8,7 +8,9 @@
 #   4. checks the exports and imports of QNDBGC.DLL, x86_64 and i686;
 #   5. runs the win64 tests under Wine on a headless X server, with the
 #      private prefix and a persistent wineserver (scripts/wine-env.sh);
-#   6. runs each fuzz target for QN_FUZZ_SECONDS (60) from its corpus.
+#   6. runs the end-to-end tests there too: the reference host engine runs
+#      the samples under the real QNDBGC.DLL, worked through its windows;
+#   7. runs each fuzz target for QN_FUZZ_SECONDS (60) from its corpus.
 #
 # Every stage runs even when an earlier one failed (a stage whose build
 # failed is skipped and counts as failed); the summary at the end names what
@@ -89,13 +91,23 @@ wine_tests() {
   export QN_SCREENSHOTS=$root/build/win64/screenshots
   rm -rf "$QN_SCREENSHOTS"
   mkdir -p "$QN_SCREENSHOTS"
-  ctest --preset win64
+  ctest --preset win64 -LE e2e
   local status=$?
   qn_wine_stop
   local bitmap
   for bitmap in "$QN_SCREENSHOTS"/*.bmp; do
     [[ -f $bitmap ]] && convert "$bitmap" "${bitmap%.bmp}.png" && rm -f "$bitmap"
   done
+  return $status
+}
+
+e2e_tests() {
+  # shellcheck source-path=SCRIPTDIR source=wine-env.sh
+  source "$root/scripts/wine-env.sh"
+  qn_wine_start "$root/build/win64" || return 1
+  ctest --preset win64 -L e2e
+  local status=$?
+  qn_wine_stop
   return $status
 }
 
@@ -154,8 +166,10 @@ done
 
 if is_built win64; then
   run_stage ctest "wine tests" wine_tests
+  run_stage ctest "e2e tests" e2e_tests
 else
   skip_stage "wine tests" "build failed"
+  skip_stage "e2e tests" "build failed"
 fi
 
 if [[ -f $root/bench/CMakeLists.txt ]]; then
