@@ -68,6 +68,11 @@ void DebuggerMessageLoop(DebuggerLink* link) {
     }
     Dispatch(link, &msg);
   }
+  // The queue was just emptied: the next look while the script runs comes a
+  // full interval later. What the debugger changed on going on (the buttons
+  // it disabled) is painted then, or at the next stop when the script is
+  // quicker than that.
+  link->lastPoll = GetTickCount();
 }
 
 void DebuggerPollMessages(DebuggerLink* link) {
