@@ -4,17 +4,17 @@
 // are the ones the script goes on with.
 //
 // The sample (lines that matter):
-//   22  switch (nComponent)            in SizeOfComponent, depth 2
-//   36  nTotalKb = 0;                  in TotalKb, depth 1
-//   37  for nIndex = 0 to COMPONENTS - 1
-//   38    nTotalKb = nTotalKb + SizeOfComponent(nIndex);
-//   39  endfor;
-//   40  return nTotalKb;
-//   44  nFreeKb = 2000;                the program block, depth 0
-//   45  nNeededKb = TotalKb();
-//   46  if (nNeededKb <= nFreeKb) then
-//   47    Sprintf(...);  48  MessageBox(szReport, INFORMATION);
-//   53  endprogram
+//   19  nFreeKb = 2000;                the program block, depth 0
+//   20  nNeededKb = TotalKb();
+//   21  if (nNeededKb <= nFreeKb) then
+//   22    Sprintf(...);  23  MessageBox(szReport, INFORMATION);
+//   28  endprogram
+//   34  switch (nComponent)            in SizeOfComponent, depth 2
+//   48  nTotalKb = 0;                  in TotalKb, depth 1
+//   49  for nIndex = 0 to COMPONENTS - 1
+//   50    nTotalKb = nTotalKb + SizeOfComponent(nIndex);
+//   51  endfor;
+//   52  return nTotalKb;
 #include <gtest/gtest.h>
 
 #include "E2eSession.h"
@@ -28,24 +28,24 @@ std::string Diskspace() { return SamplePath("diskspace.qn"); }
 
 TEST(DiskspaceSession, StepStepIntoAndStepOverALoopStopWhereAUserExpects) {
   E2eSession session(Diskspace(),
-                     "step\n"        // 44, a plain assignment
-                     "stepinto\n"    // 45, into TotalKb
-                     "step\n"        // 36
-                     "step\n"        // 37, over the whole loop
-                     "step\n"        // 40, return
-                     "step\n"        // 46, the if test
-                     "step\n"        // 47
+                     "step\n"        // 19, a plain assignment
+                     "stepinto\n"    // 20, into TotalKb
                      "step\n"        // 48
-                     "step\n");      // 53, endprogram: the script ends
+                     "step\n"        // 49, over the whole loop
+                     "step\n"        // 52, return
+                     "step\n"        // 21, the if test
+                     "step\n"        // 22
+                     "step\n"        // 23
+                     "step\n");      // 28, endprogram: the script ends
   std::vector<int32_t> totals;
   session.driver.onStop = [&](const SessionStop& stop, HWND) {
-    if (stop.function == "TotalKb" && stop.line == 40) totals.push_back(session.Local("nTotalKb"));
+    if (stop.function == "TotalKb" && stop.line == 52) totals.push_back(session.Local("nTotalKb"));
   };
   ASSERT_EQ(kQnFinished, session.Run()) << session.Problem() << "\n" << session.Transcript();
   EXPECT_EQ("", session.Problem()) << session.Transcript();
   EXPECT_EQ(
-      "diskspace.qn(44)\ndiskspace.qn(45)\ndiskspace.qn(36)\ndiskspace.qn(37)\ndiskspace.qn(40)\n"
-      "diskspace.qn(46)\ndiskspace.qn(47)\ndiskspace.qn(48)\ndiskspace.qn(53)\n",
+      "diskspace.qn(19)\ndiskspace.qn(20)\ndiskspace.qn(48)\ndiskspace.qn(49)\ndiskspace.qn(52)\n"
+      "diskspace.qn(21)\ndiskspace.qn(22)\ndiskspace.qn(23)\ndiskspace.qn(28)\n",
       session.Places())
       << session.Transcript();
   ASSERT_EQ(9u, session.Stops().size());
@@ -60,12 +60,12 @@ TEST(DiskspaceSession, StepStepIntoAndStepOverALoopStopWhereAUserExpects) {
 
 TEST(DiskspaceSession, StepOverACallRunsItWhole) {
   E2eSession session(Diskspace(),
-                     "expect diskspace.qn(44)\nstep\n"
-                     "expect diskspace.qn(45)\nstep\n"
-                     "expect diskspace.qn(46)\nexit\n");
+                     "expect diskspace.qn(19)\nstep\n"
+                     "expect diskspace.qn(20)\nstep\n"
+                     "expect diskspace.qn(21)\nexit\n");
   int32_t neededAtIf = -1;
   session.driver.onStop = [&](const SessionStop& stop, HWND) {
-    if (stop.line == 46) neededAtIf = session.Global("nNeededKb");
+    if (stop.line == 21) neededAtIf = session.Global("nNeededKb");
   };
   ASSERT_EQ(kQnStopped, session.Run()) << session.Problem() << "\n" << session.Transcript();
   EXPECT_EQ("", session.Problem()) << session.Transcript();
@@ -77,14 +77,14 @@ TEST(DiskspaceSession, StepOverACallRunsItWhole) {
 
 TEST(DiskspaceSession, BreakpointsByLineAndByFunctionStopGoThere) {
   E2eSession session(Diskspace(),
-                     "breakpoint line 38\n"
+                     "breakpoint line 50\n"
                      "go\n"
-                     "expect diskspace.qn(38)\n"
+                     "expect diskspace.qn(50)\n"
                      "breakpoint function SizeOfComponent\n"
                      "go\n"
-                     "expect diskspace.qn(22)\n"
+                     "expect diskspace.qn(34)\n"
                      "go\n"
-                     "expect diskspace.qn(38)\n"  // the line breakpoint again, next round
+                     "expect diskspace.qn(50)\n"  // the line breakpoint again, next round
                      "exit\n");
   std::vector<int32_t> indexes;
   session.driver.onStop = [&](const SessionStop& stop, HWND) {
@@ -92,14 +92,14 @@ TEST(DiskspaceSession, BreakpointsByLineAndByFunctionStopGoThere) {
   };
   ASSERT_EQ(kQnStopped, session.Run()) << session.Problem() << "\n" << session.Transcript();
   EXPECT_EQ("", session.Problem()) << session.Transcript();
-  EXPECT_EQ("diskspace.qn(44)\ndiskspace.qn(38)\ndiskspace.qn(22)\ndiskspace.qn(38)\n", session.Places())
+  EXPECT_EQ("diskspace.qn(19)\ndiskspace.qn(50)\ndiskspace.qn(34)\ndiskspace.qn(50)\n", session.Places())
       << session.Transcript();
   ASSERT_EQ(4u, session.Stops().size());
   EXPECT_EQ(2, session.Stops()[2].depth);
   EXPECT_EQ("SizeOfComponent", session.Stops()[2].function);
   EXPECT_EQ((std::vector<int32_t>{0, 1}), indexes);
   // The dialog listed what was set, under the debugger's own labels.
-  EXPECT_NE(std::string::npos, session.Transcript().find("Line: 0038 (diskspace.qn)")) << session.Transcript();
+  EXPECT_NE(std::string::npos, session.Transcript().find("Line: 0050 (diskspace.qn)")) << session.Transcript();
   EXPECT_NE(std::string::npos, session.Transcript().find("Function: SizeOfComponent")) << session.Transcript();
   EXPECT_EQ("", session.Output());
 }
@@ -108,17 +108,17 @@ TEST(DiskspaceSession, ChangedGlobalAndLocalAreWhatTheScriptGoesOnWith) {
   E2eSession session(Diskspace(),
                      "step\n"
                      "stepinto\n"
-                     "breakpoint line 40\n"
+                     "breakpoint line 52\n"
                      "go\n"
-                     "expect diskspace.qn(40)\n"
+                     "expect diskspace.qn(52)\n"
                      "local nTotalKb = 5227\n"
                      "step\n"
-                     "expect diskspace.qn(46)\n"
+                     "expect diskspace.qn(21)\n"
                      "global nFreeKb = 9000\n"
                      "go\n");
   int32_t neededAtIf = -1;
   session.driver.onStop = [&](const SessionStop& stop, HWND) {
-    if (stop.line == 46) neededAtIf = session.Global("nNeededKb");
+    if (stop.line == 21) neededAtIf = session.Global("nNeededKb");
   };
   ASSERT_EQ(kQnFinished, session.Run()) << session.Problem() << "\n" << session.Transcript();
   EXPECT_EQ("", session.Problem()) << session.Transcript();

@@ -37,7 +37,7 @@ TEST(QnrunTour, TheDemoTourStopsWhereItSaysAndShootsEachStop) {
                              "\" --shots \"" + shots.Path() + "\" \"" + Windows(SamplePath("diskspace.qn")) + "\"");
   EXPECT_EQ(0u, run.code) << run.out << run.err;
   EXPECT_EQ(std::string::npos, run.out.find("FAILED")) << run.out;
-  EXPECT_NE(std::string::npos, run.out.find("session: stop 4: diskspace.qn(38) in TotalKb, depth 1\n")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("session: stop 4: diskspace.qn(50) in TotalKb, depth 1\n")) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("session:   local nIndex: was 0, typed 1, shows 1\n")) << run.out;
   EXPECT_EQ(std::string::npos, run.out.find("stop 5")) << run.out;
   // Exit in the middle: the script's own message never came.
