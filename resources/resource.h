@@ -60,3 +60,21 @@
 #define IDC_VARIABLES_GROUP       1101
 #define IDM_SET_COLORS            1001  // system-menu commands
 #define IDM_ABOUT                 1002
+
+// The Color dialog (template 502)
+#define IDD_COLOR_DIALOG          502
+#define IDC_COLOR_DEFAULTS        50    // "&Default Colors"
+#define IDC_COLOR_ELEMENTS        201   // list box of the source elements
+#define IDC_COLOR_BACKGROUND_GROUP 300  // group box; buttons 301..316 follow
+#define IDC_COLOR_FOREGROUND_GROUP 400  // group box; buttons 401..416 follow
+#define IDC_COLOR_ELEMENTS_LABEL  701
+#define IDC_COLOR_SAMPLE          801   // owner-drawn sample
+
+// The About box (template 504)
+#define IDD_ABOUT_BOX             504
+#define IDC_ABOUT_SEPARATOR       101   // owner-drawn etched line
+#define IDC_ABOUT_NAME            201
+#define IDC_ABOUT_VERSION_LABEL   202
+#define IDC_ABOUT_VERSION         203   // replaced by the version text
+#define IDC_ABOUT_NOTICE          204
+#define IDT_ABOUT_CREDITS         101   // timer of the credits strip
