@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "session/DebugSession.h"
+#include "ui/VariablesPanel_win.h"
 #include "util/Path.h"
 #include "util/Text.h"
 
@@ -44,7 +45,7 @@ void SessionWindowsShowLine(SourceWindow*, int32_t) {}
 
 void SessionWindowsUpdateSourceLabel(DebugSession*) {}
 
-void SessionWindowsRefreshVariables(DebugSession*) {}
+void SessionWindowsRefreshVariables(DebugSession* session) { VariablesPanelRefresh(session); }
 
 void SessionWindowsRefreshWatch(DebugSession*) {}
 
