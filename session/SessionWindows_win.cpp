@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "session/DebugSession.h"
+#include "ui/BreakpointsDialog_win.h"
 #include "ui/VariablesPanel_win.h"
 #include "util/Path.h"
 #include "util/Text.h"
@@ -49,7 +50,9 @@ void SessionWindowsRefreshVariables(DebugSession* session) { VariablesPanelRefre
 
 void SessionWindowsRefreshWatch(DebugSession*) {}
 
-void SessionWindowsOpenBreakpoints(DebugSession*) {}
+void SessionWindowsOpenBreakpoints(DebugSession* session) {
+  if (session) BreakpointsDialogRun(session->mainWindow, session->breakpoints);
+}
 
 void SessionWindowsSourceFileName(SourceWindow*, char* name) { name[0] = 0; }
 

@@ -223,6 +223,7 @@ TEST_F(VariablesPanel, LocalRowFollowsTheFunctionTheScriptStopsIn) {
   EXPECT_EQ(Selected(IDC_LOCAL_NAMES), "nFiles");
   EXPECT_EQ(Text(IDC_LOCAL_VALUE), "4");
   EXPECT_EQ(Text(IDC_GLOBAL_VALUE), "Setup 2");
+  EXPECT_TRUE(SaveWindowBmp(window, ScreenshotPath("variables-panel.bmp")));
 
   // Outside any function the row is disabled and empty.
   StopAt(0, 2);

@@ -1,0 +1,277 @@
+// The Set Breakpoints dialog, opened as the Break command opens it (owned by
+// the main window, over the session's BreakpointTable) and worked from
+// inside its modal loop as a user does: choosing a function, typing a
+// location, pressing Set, Enter, Clear, Clear All, Escape and Close.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "debuginfo/DebugInfoLoader.h"
+#include "memory/List.h"
+#include "qndbgc.h"
+#include "resources/resource.h"
+#include "session/BreakpointTable.h"
+#include "session/DebugSession.h"
+#include "session/Session.h"
+#include "session/SessionWindows.h"
+#include "support/WineTestSupport.h"
+#include "tests/support/ScriptedHost.h"
+#include "tools/DebugInfoWriter/DebugInfoWriter.h"
+
+namespace {
+
+typedef std::vector<std::string> Strings;
+typedef std::set<std::pair<int32_t, int32_t>> Addresses;
+
+// main.qn: lines 3, 4, 5, 12 of the main program, InstallFiles (block 1) on
+// lines 20 and 21; lib.qn: LibHelper (block 2) on lines 5 and 6.
+std::string WriteScript(const TempDir& folder) {
+  DebugInfoDescription info;
+  info.mainScript = "main.qn";
+  DebugInfoAddLine(&info, 3, 0, 0);
+  DebugInfoAddLine(&info, 4, 0, 1);
+  DebugInfoAddLine(&info, 5, 0, 2);
+  DebugInfoAddLine(&info, 12, 0, 3);
+  DebugInfoAddFunction(&info, "InstallFiles", {}, {}, 20, 1, 0);
+  DebugInfoAddLine(&info, 21, 1, 1);
+  DebugInfoAddSwitch(&info, "lib.qn");
+  DebugInfoAddFunction(&info, "LibHelper", {}, {}, 5, 2, 0);
+  DebugInfoAddLine(&info, 6, 2, 1);
+  std::string path = folder.File("main.dbg"), error;
+  return DebugInfoWriteFile(info, path.c_str(), &error) ? path : error;
+}
+
+INT_PTR CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+class BreakpointsDialog : public ::testing::Test {
+ protected:
+  // The fonts and the brush every window of a session uses: QNdbgInit makes
+  // them before it reads the debug information, and keeps them when the file
+  // turns out to be no debug information (it then opens no window).
+  static void SetUpTestSuite() {
+    std::string path = fontFolder->Write("NOTDEBUG.DBG", std::string(64, 'x'));
+    HostCallbacks none{};
+    HWND mainWindow;
+    QNdbgInit(0, &none, 0, 0, path.c_str(), &mainWindow);
+    fontSession = DebugSessionCurrent();
+  }
+  static void TearDownTestSuite() {
+    DebugSessionSetCurrent(fontSession);
+    QNdbgExit();
+  }
+
+  void SetUp() override {
+    ASSERT_NE(SessionControlFont(), nullptr);
+    std::string path = WriteScript(folder);
+    session.lineTable = LineTableCreate();
+    session.functionTable = FunctionTableCreate();
+    session.globals = VariableTableCreate();
+    session.sourceFiles = SourceFileListCreate();
+    ASSERT_EQ(LoadDebugInfo(session.functionTable, session.globals, session.lineTable, session.sourceFiles,
+                            path.c_str(), session.scriptFileName), 1) << path;
+    host = std::make_unique<ScriptedHost>(std::vector<ScriptStatement>{});
+    session.hostContext = host->Context();
+    session.callbacks = host->Callbacks();
+    session.breakpoints = BreakpointTableCreate(session.functionTable, session.lineTable, &session);
+    DebugSessionSetCurrent(&session);
+    session.mainWindow =
+        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr, OwnerProc, 0);
+    ShowWindow(session.mainWindow, SW_SHOW);
+    PumpMessages();
+  }
+  void TearDown() override {
+    DestroyWindow(session.mainWindow);
+    BreakpointTableDestroy(session.breakpoints);
+    LineTableDestroy(session.lineTable);
+    FunctionTableDestroy(session.functionTable);
+    VariableTableDestroy(session.globals);
+    SourceFileListDestroy(session.sourceFiles);
+    DebugSessionSetCurrent(nullptr);
+  }
+
+  // Opens the dialog as the Break command does and acts on it from inside its loop.
+  void Open(const std::function<void()>& act) {
+    DialogDriver driver([&](HWND opened) {
+      dialog = opened;
+      act();
+    });
+    SessionWindowsOpenBreakpoints(&session);
+    EXPECT_TRUE(driver.Acted());
+  }
+
+  HWND Item(int id) const { return GetDlgItem(dialog, id); }
+  Strings Labels() const {
+    Strings labels;
+    char label[kBreakpointLabelSize];
+    for (LRESULT i = 0; i < SendMessageA(Item(IDC_BREAK_LIST), LB_GETCOUNT, 0, 0); i++) {
+      SendMessageA(Item(IDC_BREAK_LIST), LB_GETTEXT, i, reinterpret_cast<LPARAM>(label));
+      labels.push_back(label);
+    }
+    return labels;
+  }
+  Strings Records() const {
+    Strings labels;
+    for (auto* record = static_cast<BreakpointRecord*>(ListFirst(session.breakpoints->records)); record;
+         record = static_cast<BreakpointRecord*>(ListNext(session.breakpoints->records)))
+      labels.push_back(record->label);
+    std::sort(labels.begin(), labels.end());
+    return labels;
+  }
+  std::string Location() const {
+    char text[64];
+    GetDlgItemTextA(dialog, IDC_BREAK_LOCATION, text, sizeof text);
+    return text;
+  }
+  void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
+  void TypeLocation(const std::string& text) {
+    SetFocus(Item(IDC_BREAK_LOCATION));
+    SendMessageA(Item(IDC_BREAK_LOCATION), EM_SETSEL, 0, -1);
+    for (char c : text) SendMessageA(Item(IDC_BREAK_LOCATION), WM_CHAR, static_cast<unsigned char>(c), 1);
+  }
+  void ChooseFunction(const char* name) {
+    SendMessageA(Item(IDC_BREAK_FUNCTIONS), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BREAK_FUNCTIONS, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(IDC_BREAK_FUNCTIONS)));
+  }
+  // A key pressed in the focused control, through the dialog manager.
+  void PressKey(WPARAM key) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+      if (!IsDialogMessageA(dialog, &msg)) DispatchMessageA(&msg);
+  }
+  bool Open() const { return IsWindow(dialog) && IsWindowVisible(dialog); }
+
+  static TempDir* fontFolder;
+  static DebugSession* fontSession;
+  TempDir folder;
+  DebugSession session{};
+  std::unique_ptr<ScriptedHost> host;
+  HWND dialog = nullptr;
+};
+TempDir* BreakpointsDialog::fontFolder = new TempDir;
+DebugSession* BreakpointsDialog::fontSession = nullptr;
+
+TEST_F(BreakpointsDialog, OpensOverTheTableWithItsLabelsAndTheFunctions) {
+  SetBreakpointAt(session.breakpoints, "4", 0);
+  ToggleBreakpoint(session.breakpoints, 21, 0);  // a double-click on line 21
+  Open([&] {
+    EXPECT_EQ(session.breakpoints->dialog, dialog);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), session.mainWindow);
+    char caption[64];
+    GetWindowTextA(dialog, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Set Breakpoints");
+    EXPECT_EQ(Labels(), Records());
+    EXPECT_EQ(Labels().size(), 2u);
+    char name[kFunctionNameSize];
+    Strings functions;
+    for (LRESULT i = 0; i < SendMessageA(Item(IDC_BREAK_FUNCTIONS), CB_GETCOUNT, 0, 0); i++) {
+      SendMessageA(Item(IDC_BREAK_FUNCTIONS), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+      functions.push_back(name);
+    }
+    EXPECT_EQ(functions, (Strings{"InstallFiles", "LibHelper"}));
+    for (int id : {IDC_BREAK_SET, IDC_BREAK_CLEAR, IDC_BREAK_CLEAR_ALL, IDC_BREAK_CLOSE, IDC_BREAK_LIST,
+                   IDC_BREAK_LOCATION, IDC_BREAK_FUNCTIONS, IDC_BREAK_LIST_LABEL, IDC_BREAK_LOCATION_LABEL,
+                   IDC_BREAK_FUNCTIONS_LABEL})
+      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(Item(id), WM_GETFONT, 0, 0)), SessionControlFont()) << id;
+    Click(IDC_BREAK_CLOSE);
+  });
+  EXPECT_EQ(session.breakpoints->dialog, nullptr);
+  EXPECT_FALSE(IsWindow(dialog));
+}
+
+TEST_F(BreakpointsDialog, SetTakesAFunctionOrALineOnceAndIgnoresWhatHasNoCode) {
+  session.currentFileIndex = 0;
+  Open([&] {
+    ChooseFunction("LibHelper");
+    EXPECT_EQ(Location(), "LibHelper");
+    Click(IDC_BREAK_SET);
+    EXPECT_EQ(Labels(), Strings{"Function: LibHelper"});
+    BreakpointRecord* record = BreakpointTableFindLabel(session.breakpoints, "Function: LibHelper");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->line, 5);
+    EXPECT_EQ(record->fileIndex, 1);
+
+    // Set is the default button: Enter in the edit sets the line.
+    TypeLocation("12");
+    PressKey(VK_RETURN);
+    ASSERT_EQ(Labels().size(), 2u);
+    EXPECT_EQ(Labels()[1].rfind("Line: 0012 (", 0), 0u) << Labels()[1];
+    EXPECT_EQ(host->Persistent(), (Addresses{{2, 0}, {0, 3}}));
+
+    // The same line again, a name no function has, a line without code,
+    // an empty location: nothing changes. Digits then letters are the line.
+    for (const char* text : {"12", "Nowhere", "7", ""}) {
+      TypeLocation(text);
+      Click(IDC_BREAK_SET);
+    }
+    EXPECT_EQ(Labels().size(), 2u);
+    TypeLocation("21st");
+    Click(IDC_BREAK_SET);
+    EXPECT_EQ(Labels(), Records());
+    EXPECT_EQ(host->Persistent(), (Addresses{{2, 0}, {0, 3}, {1, 1}}));
+    Click(IDC_BREAK_CLOSE);
+  });
+}
+
+TEST_F(BreakpointsDialog, ClearAndClearAllWorkTheListAndOnlyCloseClosesIt) {
+  for (const char* text : {"3", "12", "InstallFiles"}) SetBreakpointAt(session.breakpoints, text, 0);
+  Open([&] {
+    SendMessageA(Item(IDC_BREAK_LIST), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    Click(IDC_BREAK_CLEAR);
+    EXPECT_EQ(Labels().size(), 3u);
+    SendMessageA(Item(IDC_BREAK_LIST), LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>("Function: InstallFiles"));
+    Click(IDC_BREAK_CLEAR);
+    EXPECT_EQ(Labels().size(), 2u);
+    EXPECT_EQ(Labels(), Records());
+    EXPECT_EQ(host->Persistent(), (Addresses{{0, 0}, {0, 3}}));
+
+    host->ClearCalls();
+    Click(IDC_BREAK_CLEAR_ALL);
+    EXPECT_EQ(Labels(), Strings{});
+    EXPECT_EQ(Records(), Strings{});
+    EXPECT_EQ(host->Commands(), Strings{"SetBreakpoint user 0 -1,-1"});
+
+    // Escape, the system menu's Close and the cancel command leave it open.
+    SetFocus(Item(IDC_BREAK_LOCATION));
+    PressKey(VK_ESCAPE);
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    PumpMessages();
+    EXPECT_TRUE(Open());
+    Click(IDC_BREAK_CLOSE);
+    EXPECT_FALSE(Open());
+  });
+  EXPECT_EQ(session.breakpoints->dialog, nullptr);
+}
+
+// The picture of the dialog with two breakpoints and a line about to be set.
+// With QN_HOLD_SECONDS set it stays open that long, for a picture of the
+// screen, and says where it is.
+TEST_F(BreakpointsDialog, Look) {
+  SetBreakpointAt(session.breakpoints, "InstallFiles", 0);
+  SetBreakpointAt(session.breakpoints, "LibHelper", 0);
+  Open([&] {
+    SendMessageA(Item(IDC_BREAK_LIST), LB_SETCURSEL, 1, 0);
+    TypeLocation("21");
+    EXPECT_TRUE(SaveWindowBmp(dialog, ScreenshotPath("breakpoints-dialog.bmp")));
+    if (const char* hold = std::getenv("QN_HOLD_SECONDS")) {
+      RECT r;
+      GetWindowRect(dialog, &r);
+      std::printf("dialog %ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+      std::fflush(stdout);
+      for (DWORD end = GetTickCount() + std::atoi(hold) * 1000; GetTickCount() < end; Sleep(20)) PumpMessages();
+    }
+    Click(IDC_BREAK_CLOSE);
+  });
+}
+
+}  // namespace
