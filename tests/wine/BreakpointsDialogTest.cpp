@@ -13,17 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "debuginfo/DebugInfoLoader.h"
 #include "memory/List.h"
 #include "qndbgc.h"
 #include "resources/resource.h"
-#include "session/BreakpointTable.h"
-#include "session/DebugSession.h"
 #include "session/Session.h"
 #include "session/SessionWindows.h"
-#include "support/WineTestSupport.h"
-#include "tests/support/ScriptedHost.h"
-#include "tools/DebugInfoWriter/DebugInfoWriter.h"
+#include "support/SessionTesting.h"
 
 namespace {
 
@@ -32,20 +27,17 @@ typedef std::set<std::pair<int32_t, int32_t>> Addresses;
 
 // main.qn: lines 3, 4, 5, 12 of the main program, InstallFiles (block 1) on
 // lines 20 and 21; lib.qn: LibHelper (block 2) on lines 5 and 6.
-std::string WriteScript(const TempDir& folder) {
+DebugInfoDescription Script() {
   DebugInfoDescription info;
   info.mainScript = "main.qn";
-  DebugInfoAddLine(&info, 3, 0, 0);
-  DebugInfoAddLine(&info, 4, 0, 1);
-  DebugInfoAddLine(&info, 5, 0, 2);
-  DebugInfoAddLine(&info, 12, 0, 3);
+  int offset = 0;
+  for (int line : {3, 4, 5, 12}) DebugInfoAddLine(&info, line, 0, offset++);
   DebugInfoAddFunction(&info, "InstallFiles", {}, {}, 20, 1, 0);
   DebugInfoAddLine(&info, 21, 1, 1);
   DebugInfoAddSwitch(&info, "lib.qn");
   DebugInfoAddFunction(&info, "LibHelper", {}, {}, 5, 2, 0);
   DebugInfoAddLine(&info, 6, 2, 1);
-  std::string path = folder.File("main.dbg"), error;
-  return DebugInfoWriteFile(info, path.c_str(), &error) ? path : error;
+  return info;
 }
 
 INT_PTR CALLBACK OwnerProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
@@ -69,31 +61,8 @@ class BreakpointsDialog : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_NE(SessionControlFont(), nullptr);
-    std::string path = WriteScript(folder);
-    session.lineTable = LineTableCreate();
-    session.functionTable = FunctionTableCreate();
-    session.globals = VariableTableCreate();
-    session.sourceFiles = SourceFileListCreate();
-    ASSERT_EQ(LoadDebugInfo(session.functionTable, session.globals, session.lineTable, session.sourceFiles,
-                            path.c_str(), session.scriptFileName), 1) << path;
-    host = std::make_unique<ScriptedHost>(std::vector<ScriptStatement>{});
-    session.hostContext = host->Context();
-    session.callbacks = host->Callbacks();
-    session.breakpoints = BreakpointTableCreate(session.functionTable, session.lineTable, &session);
-    DebugSessionSetCurrent(&session);
-    session.mainWindow =
-        CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr, OwnerProc, 0);
-    ShowWindow(session.mainWindow, SW_SHOW);
-    PumpMessages();
-  }
-  void TearDown() override {
-    DestroyWindow(session.mainWindow);
-    BreakpointTableDestroy(session.breakpoints);
-    LineTableDestroy(session.lineTable);
-    FunctionTableDestroy(session.functionTable);
-    VariableTableDestroy(session.globals);
-    SourceFileListDestroy(session.sourceFiles);
-    DebugSessionSetCurrent(nullptr);
+    ASSERT_NO_FATAL_FAILURE(test.Open(Script(), {}));
+    test.OpenMainWindow(OwnerProc);
   }
 
   // Opens the dialog as the Break command does and acts on it from inside its loop.
@@ -132,28 +101,15 @@ class BreakpointsDialog : public ::testing::Test {
   void Click(int id) { SendMessageA(Item(id), BM_CLICK, 0, 0); }
   void TypeLocation(const std::string& text) {
     SetFocus(Item(IDC_BREAK_LOCATION));
-    SendMessageA(Item(IDC_BREAK_LOCATION), EM_SETSEL, 0, -1);
-    for (char c : text) SendMessageA(Item(IDC_BREAK_LOCATION), WM_CHAR, static_cast<unsigned char>(c), 1);
-  }
-  void ChooseFunction(const char* name) {
-    SendMessageA(Item(IDC_BREAK_FUNCTIONS), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BREAK_FUNCTIONS, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Item(IDC_BREAK_FUNCTIONS)));
-  }
-  // A key pressed in the focused control, through the dialog manager.
-  void PressKey(WPARAM key) {
-    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-      if (!IsDialogMessageA(dialog, &msg)) DispatchMessageA(&msg);
+    TypeInto(Item(IDC_BREAK_LOCATION), text);
   }
   bool Open() const { return IsWindow(dialog) && IsWindowVisible(dialog); }
 
   static TempDir* fontFolder;
   static DebugSession* fontSession;
-  TempDir folder;
-  DebugSession session{};
-  std::unique_ptr<ScriptedHost> host;
+  TestSession test;
+  DebugSession& session = test.session;
+  std::unique_ptr<ScriptedHost>& host = test.host;
   HWND dialog = nullptr;
 };
 TempDir* BreakpointsDialog::fontFolder = new TempDir;
@@ -170,13 +126,7 @@ TEST_F(BreakpointsDialog, OpensOverTheTableWithItsLabelsAndTheFunctions) {
     EXPECT_STREQ(caption, "Set Breakpoints");
     EXPECT_EQ(Labels(), Records());
     EXPECT_EQ(Labels().size(), 2u);
-    char name[kFunctionNameSize];
-    Strings functions;
-    for (LRESULT i = 0; i < SendMessageA(Item(IDC_BREAK_FUNCTIONS), CB_GETCOUNT, 0, 0); i++) {
-      SendMessageA(Item(IDC_BREAK_FUNCTIONS), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-      functions.push_back(name);
-    }
-    EXPECT_EQ(functions, (Strings{"InstallFiles", "LibHelper"}));
+    EXPECT_EQ(ComboItems(Item(IDC_BREAK_FUNCTIONS)), (Strings{"InstallFiles", "LibHelper"}));
     for (int id : {IDC_BREAK_SET, IDC_BREAK_CLEAR, IDC_BREAK_CLEAR_ALL, IDC_BREAK_CLOSE, IDC_BREAK_LIST,
                    IDC_BREAK_LOCATION, IDC_BREAK_FUNCTIONS, IDC_BREAK_LIST_LABEL, IDC_BREAK_LOCATION_LABEL,
                    IDC_BREAK_FUNCTIONS_LABEL})
@@ -190,7 +140,7 @@ TEST_F(BreakpointsDialog, OpensOverTheTableWithItsLabelsAndTheFunctions) {
 TEST_F(BreakpointsDialog, SetTakesAFunctionOrALineOnceAndIgnoresWhatHasNoCode) {
   session.currentFileIndex = 0;
   Open([&] {
-    ChooseFunction("LibHelper");
+    ComboChoose(Item(IDC_BREAK_FUNCTIONS), "LibHelper");
     EXPECT_EQ(Location(), "LibHelper");
     Click(IDC_BREAK_SET);
     EXPECT_EQ(Labels(), Strings{"Function: LibHelper"});
@@ -201,7 +151,7 @@ TEST_F(BreakpointsDialog, SetTakesAFunctionOrALineOnceAndIgnoresWhatHasNoCode) {
 
     // Set is the default button: Enter in the edit sets the line.
     TypeLocation("12");
-    PressKey(VK_RETURN);
+    PressKey(dialog, VK_RETURN);
     ASSERT_EQ(Labels().size(), 2u);
     EXPECT_EQ(Labels()[1].rfind("Line: 0012 (", 0), 0u) << Labels()[1];
     EXPECT_EQ(host->Persistent(), (Addresses{{2, 0}, {0, 3}}));
@@ -242,7 +192,7 @@ TEST_F(BreakpointsDialog, ClearAndClearAllWorkTheListAndOnlyCloseClosesIt) {
 
     // Escape, the system menu's Close and the cancel command leave it open.
     SetFocus(Item(IDC_BREAK_LOCATION));
-    PressKey(VK_ESCAPE);
+    PressKey(dialog, VK_ESCAPE);
     SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     PumpMessages();

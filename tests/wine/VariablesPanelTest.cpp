@@ -9,15 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "debuginfo/DebugInfoLoader.h"
 #include "memory/List.h"
 #include "resources/resource.h"
-#include "session/DebugSession.h"
 #include "session/ExecutionControl.h"
 #include "session/HostLink.h"
-#include "support/WineTestSupport.h"
-#include "tests/support/ScriptedHost.h"
-#include "tools/DebugInfoWriter/DebugInfoWriter.h"
+#include "support/SessionTesting.h"
 #include "ui/VariablesPanel_win.h"
 #include "ui/Watch_win.h"
 
@@ -32,7 +28,7 @@ constexpr INT_PTR kCount = 0, kTotal = 1, kName = 2, kFirstLocal = 65435, kSecon
 // main.qn: the main program on lines 3..6; InstallFiles (block 1) on lines
 // 20..22 with locals szDir, nFiles, i; Cleanup (block 2) on 30..31 with
 // szFile, nLeft. The run: main calls InstallFiles, then Cleanup.
-std::string WriteScript(const TempDir& folder) {
+DebugInfoDescription Script() {
   DebugInfoDescription info;
   info.mainScript = "main.qn";
   info.globalStrings = {"SRCDIR", "TARGETDIR", "szName"};
@@ -43,8 +39,7 @@ std::string WriteScript(const TempDir& folder) {
   DebugInfoAddLine(&info, 22, 1, 2);
   DebugInfoAddFunction(&info, "Cleanup", {"szFile"}, {"nLeft"}, 30, 2, 0);
   DebugInfoAddLine(&info, 31, 2, 1);
-  std::string path = folder.File("main.dbg"), error;
-  return DebugInfoWriteFile(info, path.c_str(), &error) ? path : error;
+  return info;
 }
 
 const std::vector<ScriptStatement> kRun = {{0, 0, 2, 0}, {0, 1, 1, 0}, {1, 0, 2, 1}, {1, 1, 2, 1}, {1, 2, 2, 1},
@@ -64,42 +59,18 @@ INT_PTR WINAPI PositionWithoutLine(INT_PTR, LONG* block, LONG* offset) {
 class VariablesPanel : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string path = WriteScript(folder);
-    session.lineTable = LineTableCreate();
-    session.functionTable = FunctionTableCreate();
-    session.globals = VariableTableCreate();
-    session.sourceFiles = SourceFileListCreate();
-    ASSERT_EQ(LoadDebugInfo(session.functionTable, session.globals, session.lineTable, session.sourceFiles,
-                            path.c_str(), session.scriptFileName), 1) << path;
-    SourceFileListSetMain(session.sourceFiles, session.scriptFileName);
-    host = std::make_unique<ScriptedHost>(kRun);
-    host->texts = {{0, "C:\\SRC"}, {1, "C:\\DEST"}, {kName, "Setup"}, {kFirstLocal, "C:\\LOCAL"}};
-    host->numbers = {{kCount, 42}, {kTotal, 7}, {kFirstLocal, 3}};
-    session.hostContext = host->Context();
-    session.callbacks = host->Callbacks();
-    session.stopped = 1;
-    DebugSessionSetCurrent(&session);
-    window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr, TestMainProc, 0);
+    ASSERT_NO_FATAL_FAILURE(test.Open(Script(), kRun));
+    test.host->texts = {{0, "C:\\SRC"}, {1, "C:\\DEST"}, {kName, "Setup"}, {kFirstLocal, "C:\\LOCAL"}};
+    test.host->numbers = {{kCount, 42}, {kTotal, 7}, {kFirstLocal, 3}};
+    window = test.OpenMainWindow(TestMainProc);
     ASSERT_NE(window, nullptr);
-    session.mainWindow = window;
     session.watch = WatchCreate(window, IDC_WATCH_WINDOW, 0, VariablesPanelWatchValue, &session);
     editProc = GetWindowLongPtrA(Item(IDC_GLOBAL_VALUE), GWLP_WNDPROC);
     VariablesPanelFill(&session);
     VariablesPanelSubclassEdits(&session);
-    ShowWindow(window, SW_SHOW);
     SetFocus(Item(IDC_GLOBAL_NAMES));
-    PumpMessages();
   }
-  void TearDown() override {
-    VariablesPanelRestoreEdits(&session);
-    DestroyWindow(window);
-    PumpMessages();
-    DebugSessionSetCurrent(nullptr);
-    LineTableDestroy(session.lineTable);
-    FunctionTableDestroy(session.functionTable);
-    VariableTableDestroy(session.globals);
-    SourceFileListDestroy(session.sourceFiles);
-  }
+  void TearDown() override { VariablesPanelRestoreEdits(&session); }
 
   HWND Item(int id) const { return GetDlgItem(window, id); }
   std::string Text(int id) const {
@@ -107,40 +78,19 @@ class VariablesPanel : public ::testing::Test {
     GetWindowTextA(Item(id), text, sizeof text);
     return text;
   }
-  Strings Names(int id) const {
-    Strings names;
-    char name[kTextSize];
-    for (LRESULT i = 0; i < SendMessageA(Item(id), CB_GETCOUNT, 0, 0); i++) {
-      SendMessageA(Item(id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-      names.push_back(name);
-    }
-    return names;
-  }
+  Strings Names(int id) const { return ComboItems(Item(id)); }
   std::string Selected(int id) const {
     char name[kTextSize] = "";
     LRESULT item = SendMessageA(Item(id), CB_GETCURSEL, 0, 0);
     if (item != CB_ERR) SendMessageA(Item(id), CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(name));
     return name;
   }
-  // The user picks a name from the list: the combo box selects it and tells its parent.
-  void Select(int id, const char* name) {
-    SendMessageA(Item(id), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(id)));
-  }
-  // Keys into the combo box's edit, one character at a time.
-  void Type(int id, const std::string& text) {
-    HWND edit = FindWindowExA(Item(id), nullptr, "Edit", nullptr);
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-  }
-  // Enter pressed in a control, through the dialog manager as the host's loop does.
+  void Select(int id, const char* name) { ComboChoose(Item(id), name); }
+  void Type(int id, const std::string& text) { TypeInto(FindWindowExA(Item(id), nullptr, "Edit", nullptr), text); }
   void PressEnter(int id) {
     SetFocus(Item(id));
     host->ClearCalls();
-    PostMessageA(Item(id), WM_KEYDOWN, VK_RETURN, 1);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-      if (!IsDialogMessageA(window, &msg)) DispatchMessageA(&msg);
+    PressKey(window, VK_RETURN);
   }
   // Runs the script to the statement (block, offset) and stops there.
   void StopAt(int32_t block, int32_t offset) {
@@ -174,9 +124,9 @@ class VariablesPanel : public ::testing::Test {
     return size.cx <= client.right;
   }
 
-  TempDir folder;
-  DebugSession session{};
-  std::unique_ptr<ScriptedHost> host;
+  TestSession test;
+  DebugSession& session = test.session;
+  std::unique_ptr<ScriptedHost>& host = test.host;
   HWND window = nullptr;
   LONG_PTR editProc = 0;
 };
