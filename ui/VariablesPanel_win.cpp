@@ -12,11 +12,11 @@
 // Choices of our own:
 // - The local row's label (static 1004) names the function the script stands
 //   in, "Local  %s " (string 405), or says "(Not in function)" (string 406).
-//   The template gives the label only the width of "Local"; the first time it
-//   names a function it is widened, on its own line, up to the right edge of
-//   the value edit below it, drawn on one line without word breaks, with an
-//   ellipsis when a long name still does not fit, and without '&' prefixes
-//   (a name is not a mnemonic).
+//   The template gives the label only the width of "Local"; the first time
+//   the label is set (at the first stop) it is widened, on its own line, up
+//   to the right edge of the value edit below it, and drawn on one line
+//   without word breaks, with an ellipsis when a long name still does not
+//   fit, and without '&' prefixes (a name is not a mnemonic).
 // - When the statement address the host reports has no line, the script is
 //   taken to stand in no function: the local row is disabled and empty rather
 //   than showing some function's locals that may not exist there.
@@ -71,6 +71,7 @@ void ReadValue(const DebugSession* session, int32_t index, int32_t kind, char* b
     std::snprintf(buffer, kValueSize, "%ld", static_cast<long>(number));
   } else {
     HostCall(session, kHostGetVarText, index, reinterpret_cast<INT_PTR>(buffer));
+    buffer[kValueSize - 1] = 0;  // a host that fills the buffer to its end
   }
 }
 
