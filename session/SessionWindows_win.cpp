@@ -9,6 +9,8 @@
 #include <cstdio>
 
 #include "session/DebugSession.h"
+#include "ui/BreakpointsDialog_win.h"
+#include "ui/VariablesPanel_win.h"
 #include "util/Path.h"
 #include "util/Text.h"
 
@@ -44,11 +46,13 @@ void SessionWindowsShowLine(SourceWindow*, int32_t) {}
 
 void SessionWindowsUpdateSourceLabel(DebugSession*) {}
 
-void SessionWindowsRefreshVariables(DebugSession*) {}
+void SessionWindowsRefreshVariables(DebugSession* session) { VariablesPanelRefresh(session); }
 
 void SessionWindowsRefreshWatch(DebugSession*) {}
 
-void SessionWindowsOpenBreakpoints(DebugSession*) {}
+void SessionWindowsOpenBreakpoints(DebugSession* session) {
+  if (session) BreakpointsDialogRun(session->mainWindow, session->breakpoints);
+}
 
 void SessionWindowsSourceFileName(SourceWindow*, char* name) { name[0] = 0; }
 
