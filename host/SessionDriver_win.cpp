@@ -21,6 +21,7 @@ constexpr UINT kTickMs = 15;
 constexpr int kGlobalValue = 101, kLocalValue = 102;
 constexpr int kGlobalNames = 301, kLocalNames = 302;
 constexpr int kStep = 501, kStepInto = 502, kGo = 503, kExit = 505, kBreak = 506;
+constexpr int kWatchLocal = 507, kWatchGlobal = 508;
 constexpr int kBreakList = 401, kBreakFunctions = 601, kBreakAt = 701, kBreakSet = 301, kBreakClose = 304;
 
 enum Outcome { kDone, kWait, kResumed, kFailed };
@@ -245,6 +246,17 @@ Outcome Assign(SessionDriver* d, const SessionCommand& c) {
   return kDone;
 }
 
+// watch global NAME | watch local NAME
+Outcome Watch(SessionDriver* d, const SessionCommand& c) {
+  const bool global = c.kind == kSessionWatchGlobal;
+  const std::string row = global ? "global" : "local";
+  HWND main = MainWindow(d);
+  HWND names = Usable(d, main, global ? kGlobalNames : kLocalNames, row + " variable list");
+  if (!names || !Choose(d, main, names, global ? kGlobalNames : kLocalNames, c.name, row + " variable list"))
+    return kFailed;
+  return Click(d, main, global ? kWatchGlobal : kWatchLocal, row + " watch button", false) ? kDone : kFailed;
+}
+
 Outcome Pause(SessionDriver* d, const SessionCommand& c) {
   if (d->phase == 0) NextPhase(d);
   return GetTickCount() - d->phaseStart >= static_cast<DWORD>(c.number) ? kDone : kWait;
@@ -283,6 +295,8 @@ Outcome Run(SessionDriver* d, const SessionCommand& c) {
     case kSessionBreakAtFunction: return Breakpoint(d, c);
     case kSessionSetGlobal:
     case kSessionSetLocal: return Assign(d, c);
+    case kSessionWatchGlobal:
+    case kSessionWatchLocal: return Watch(d, c);
     case kSessionExpect: return Expect(d, c);
     case kSessionShot: return Shot(d, c.name);
     case kSessionPause: return Pause(d, c);

@@ -94,6 +94,17 @@ struct Parser {
     return true;
   }
 
+  // watch global NAME | watch local NAME
+  bool Watch() {
+    std::string row = NextWord(&rest);
+    if (row == "global") command.kind = kSessionWatchGlobal;
+    else if (row == "local") command.kind = kSessionWatchLocal;
+    else return Fail("\"watch\" takes \"global NAME\" or \"local NAME\"");
+    command.name = NextWord(&rest);
+    if (command.name.empty()) return Fail("a variable name must follow \"" + row + "\"");
+    return NoMore();
+  }
+
   // expect FILE(LINE)
   bool Expect() {
     command.kind = kSessionExpect;
@@ -116,6 +127,7 @@ struct Parser {
     else if (verb == "breakpoint") return Breakpoint();
     else if (verb == "global") return Assignment(kSessionSetGlobal);
     else if (verb == "local") return Assignment(kSessionSetLocal);
+    else if (verb == "watch") return Watch();
     else if (verb == "expect") return Expect();
     else if (verb == "shot") {
       command.kind = kSessionShot;
@@ -169,6 +181,8 @@ std::string SessionCommandText(const SessionCommand& c) {
     case kSessionBreakAtFunction: return "breakpoint function " + c.name + shot;
     case kSessionSetGlobal: return "global " + c.name + " = " + c.value;
     case kSessionSetLocal: return "local " + c.name + " = " + c.value;
+    case kSessionWatchGlobal: return "watch global " + c.name;
+    case kSessionWatchLocal: return "watch local " + c.name;
     case kSessionExpect: return "expect " + c.name + "(" + std::to_string(c.number) + ")";
     case kSessionShot: return "shot " + c.name;
     case kSessionPause: return "pause " + std::to_string(c.number);

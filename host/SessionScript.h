@@ -18,6 +18,8 @@
 //                                      leave the edit (the debugger writes
 //                                      the value back when the edit loses
 //                                      the focus)
+//   watch global NAME                  choose NAME in the row's name list
+//   watch local NAME                   and press the row's watch button
 //   expect FILE(LINE)                  the script must have stopped there
 //   shot NAME                          a screenshot, NAME.bmp in the shots
 //                                      folder
@@ -40,6 +42,8 @@ enum SessionCommandKind : int {
   kSessionBreakAtFunction,
   kSessionSetGlobal,
   kSessionSetLocal,
+  kSessionWatchGlobal,
+  kSessionWatchLocal,
   kSessionExpect,
   kSessionShot,
   kSessionPause,

@@ -11,7 +11,8 @@
 # headless X server is started and the tour samples/diskspace.tour is played
 # inside a Wine virtual desktop (so that windows have their frames and
 # captions): it stops at the first statement, steps, steps into a function,
-# sets a breakpoint, goes to it, changes a variable and exits, saving a PNG
+# watches two variables, sets a breakpoint, goes to it, changes a variable,
+# steps and exits, saving a PNG
 # of the screen at each stop into build/demo/tour/, which it names at the end.
 set -u -o pipefail
 
@@ -45,8 +46,9 @@ log=$root/build/demo/tour.log
 echo "demo: no display; playing samples/diskspace.tour on a headless X server ($DISPLAY)"
 # explorer runs qnrun.exe inside a virtual desktop of 1024x768 and hands its
 # output through, but not its exit code: the transcript tells how it went.
+mkdir -p "$root/build/demo/out"
 wine explorer /desktop=QuendleDemo,1024x768 "$root/build/win64/bin/qnrun.exe" --debug --stdout-messages \
-  --no-delay --session "$(winepath -w "$root/samples/diskspace.tour")" --shots "$(winepath -w "$shots")" \
+  --no-delay --sandbox "$(winepath -w "$root/build/demo/out")" --session "$(winepath -w "$root/samples/diskspace.tour")" --shots "$(winepath -w "$shots")" \
   "$(winepath -w "$root/samples/diskspace.qn")" 2>&1 | tee "$log"
 qn_wine_stop
 

@@ -18,7 +18,7 @@ TEST(HostSessionScript, EveryCommandReadsBackAsWritten) {
   EXPECT_EQ(
       "2 step\n3 stepinto\n4 go\n5 exit\n6 breakpoint line 38\n7 breakpoint function SizeOfComponent shot dialog\n"
       "9 global nFreeKb = 9000\n10 local szName =  two words \n11 expect diskspace.qn(44)\n"
-      "12 shot 01-first\n13 pause 250\n",
+      "12 shot 01-first\n13 pause 250\n14 watch global nFreeKb\n15 watch local nIndex\n",
       Parsed("# a tour\n"
              "step\n"
              "  stepinto  \n"
@@ -31,7 +31,9 @@ TEST(HostSessionScript, EveryCommandReadsBackAsWritten) {
              "local szName = \" two words \"\n"
              "expect diskspace.qn(44)\n"
              "shot 01-first\n"
-             "pause 250"));
+             "pause 250\n"
+             "watch global nFreeKb\n"
+             "watch  local   nIndex"));
   SessionScript script;
   std::string error;
   ASSERT_TRUE(SessionScriptParse("global szPath = C:\\Temp\\x = y\nexpect sub dir\\setup lib.qn(7)\n", &script, &error));
@@ -56,6 +58,9 @@ TEST(HostSessionScript, MistakesNameTheirLine) {
   EXPECT_EQ("error: line 1: write expect FILE(LINE)", Parsed("expect diskspace.qn 44\n"));
   EXPECT_EQ("error: line 1: write expect FILE(LINE) with a line number from 1", Parsed("expect a.qn(x)\n"));
   EXPECT_EQ("error: line 1: a name must follow \"shot\"", Parsed("shot\n"));
+  EXPECT_EQ("error: line 1: \"watch\" takes \"global NAME\" or \"local NAME\"", Parsed("watch nIndex\n"));
+  EXPECT_EQ("error: line 1: a variable name must follow \"local\"", Parsed("watch local\n"));
+  EXPECT_EQ("error: line 1: unexpected \"b\"", Parsed("watch global a b\n"));
   EXPECT_EQ("error: line 3: a number of milliseconds must follow \"pause\"", Parsed("\n\npause -5\n"));
   // A script with a mistake gives no commands at all.
   SessionScript script;
@@ -68,7 +73,7 @@ TEST(HostSessionScript, ResumingCommandsAndExpectedPlaces) {
   for (SessionCommandKind kind : {kSessionStep, kSessionStepInto, kSessionGo, kSessionExit})
     EXPECT_TRUE(SessionCommandResumes(kind)) << kind;
   for (SessionCommandKind kind : {kSessionBreakAtLine, kSessionBreakAtFunction, kSessionSetGlobal, kSessionSetLocal,
-                                  kSessionExpect, kSessionShot, kSessionPause})
+                                  kSessionWatchGlobal, kSessionWatchLocal, kSessionExpect, kSessionShot, kSessionPause})
     EXPECT_FALSE(SessionCommandResumes(kind)) << kind;
 
   SessionScript script;
