@@ -188,8 +188,15 @@ int main(int argc, char** argv) {
   std::string error;
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
+  // The debugger shows the script's source: it must be on disk.
+  const std::string script = std::string(folder) + "qn-host-debug-bench.qn";
   bench.debugFile = std::string(folder) + "qn-host-debug-bench.dbg";
-  if (!QnCompileMemory({{"loop.qn", kScript}}, "loop.qn", &bench.program, &error) ||
+  std::FILE* source = std::fopen(script.c_str(), "wb");
+  if (!source || std::fputs(kScript, source) < 0 || std::fclose(source) != 0) {
+    std::fprintf(stderr, "cannot write %s\n", script.c_str());
+    return 1;
+  }
+  if (!QnCompileFile(script, &bench.program, &error) ||
       !QnDebugInfoWrite(bench.program, bench.debugFile, &error) ||
       !DebuggerLibraryLoad(DebuggerLibraryDefaultPath(), &bench.dll, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
@@ -205,6 +212,7 @@ int main(int argc, char** argv) {
   }
   DebuggerLibraryFree();
   DeleteFileA(bench.debugFile.c_str());
+  DeleteFileA(script.c_str());
 
   const double a = Median(plain), b = Median(idle), c = Median(stepping), h = Median(host), k = Median(callbacks);
   std::printf("%d rounds, medians; %.0f statements a run\n\n", rounds, kStatements);
