@@ -68,10 +68,12 @@ void DebuggerMessageLoop(DebuggerLink* link) {
     }
     Dispatch(link, &msg);
   }
-  // The queue was just emptied: the next look while the script runs comes a
-  // full interval later. What the debugger changed on going on (the buttons
-  // it disabled) is painted then, or at the next stop when the script is
-  // quicker than that.
+  // What the debugger changed on going on (the buttons it disabled, Stop
+  // enabled) is painted now, before the script runs: the user sees the
+  // running state at once, and the script does not pay for the painting
+  // when it next looks at the queue, a full interval later.
+  if (link->mainWindow && IsWindow(link->mainWindow))
+    RedrawWindow(link->mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   link->lastPoll = GetTickCount();
 }
 
