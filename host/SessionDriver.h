@@ -15,7 +15,8 @@
 // not have, a stop elsewhere than `expect` says, a dialog that never opens)
 // is noted as the failure, and it presses Exit so the run ends. Message boxes
 // are answered with OK: the script's own are noted, one of the debugger's is a
-// failure. Windows only: natively there is no debugger to drive.
+// failure; any other dialog that opens unasked is a failure and is cancelled.
+// Windows only: natively there is no debugger to drive.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +61,7 @@ struct SessionDriver {
   bool busy = false;         // a timer tick is running (a tick may pump messages)
   bool atStop = false;       // the host holds the script at a stop
   bool stopDone = false;     // this stop's resuming command has been given
-  HWND answeredBox = nullptr;  // the message box last answered
+  std::vector<HWND> answered;  // dialogs answered, which may take a while to go
   uintptr_t timer = 0;       // the thread timer, from Attach to Finish
 };
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "SessionDriver.h"
 
@@ -329,32 +330,61 @@ bool IsMessageBox(HWND window) {
   return module && module == GetModuleHandleA("user32.dll");
 }
 
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+struct FoundDialogs {
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK FindDialogs(HWND window, LPARAM found) {
   char name[16] = "";
   GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) || !IsMessageBox(window)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
-  return FALSE;
+  if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window))
+    reinterpret_cast<FoundDialogs*>(found)->windows.push_back(window);
+  return TRUE;
 }
 
-// Message boxes are answered with OK so that an unattended run goes on; the
-// script's own are only noted, the debugger's (its title) fail the session.
-void AnswerMessageBoxes(SessionDriver* d) {
-  HWND box = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindMessageBox, reinterpret_cast<LPARAM>(&box));
-  if (!box || box == d->answeredBox) return;
-  d->answeredBox = box;
-  std::string caption = WindowText(box), text;
+std::string StaticTexts(HWND box) {
+  std::string text;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     char name[16] = "";
     GetClassNameA(child, name, sizeof name);
     if (lstrcmpiA(name, "Static") == 0 && !WindowText(child).empty()) text += (text.empty() ? "" : " ") + WindowText(child);
   }
-  std::string what = "message box \"" + caption + "\": " + text;
-  if (caption == "Quendle Debugger") Fail(d, "the debugger showed a " + what);
-  else Note(d, "  " + what);
-  HWND ok = GetDlgItem(box, IDOK) ? GetDlgItem(box, IDOK) : GetDlgItem(box, IDCANCEL);
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(ok ? GetDlgCtrlID(ok) : IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  return text;
+}
+
+// The Set Breakpoints dialog is expected from the click on Break until the
+// command has worked it.
+bool BreakpointDialogExpected(SessionDriver* d) {
+  if (!d->atStop || d->next >= d->script.commands.size() || d->phase < 1) return false;
+  SessionCommandKind kind = d->script.commands[d->next].kind;
+  return kind == kSessionBreakAtLine || kind == kSessionBreakAtFunction;
+}
+
+// Message boxes are answered with OK so that an unattended run goes on; the
+// script's own are only noted, the debugger's (its title) fail the session.
+// Any other dialog that opens unasked (the debugger asking where a source
+// file is, say) fails the session and is cancelled.
+void AnswerDialogs(SessionDriver* d) {
+  FoundDialogs found;
+  EnumThreadWindows(GetCurrentThreadId(), FindDialogs, reinterpret_cast<LPARAM>(&found));
+  for (HWND box : found.windows) {
+    if (box == MainWindow(d) || box == d->dialog) continue;
+    bool seen = false;
+    for (HWND answered : d->answered) seen = seen || answered == box;
+    if (seen) continue;
+    if (!IsMessageBox(box) && BreakpointDialogExpected(d) && GetWindow(box, GW_OWNER) == MainWindow(d)) continue;
+    d->answered.push_back(box);
+    std::string what = "\"" + WindowText(box) + "\": " + StaticTexts(box);
+    if (!IsMessageBox(box)) {
+      Fail(d, "the debugger opened the dialog " + what);
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDCANCEL)));
+      continue;
+    }
+    if (WindowText(box) == "Quendle Debugger") Fail(d, "the debugger showed the message box " + what);
+    else Note(d, "  message box " + what);
+    HWND ok = GetDlgItem(box, IDOK) ? GetDlgItem(box, IDOK) : GetDlgItem(box, IDCANCEL);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(ok ? GetDlgCtrlID(ok) : IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  }
 }
 
 void RunCommands(SessionDriver* d) {
@@ -381,7 +411,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   SessionDriver* d = gDriver;
   if (!d) return;
   // Also from inside a box that a command of ours brought up.
-  AnswerMessageBoxes(d);
+  AnswerDialogs(d);
   if (d->busy || !d->atStop || d->stopDone) return;
   d->busy = true;
   RunCommands(d);

@@ -116,3 +116,34 @@ TEST(QnrunBadInput, RunawayRecursionAndLongStringsEndCleanlyUnderTheDebugger) {
 }
 
 }  // namespace
+
+namespace {
+
+// Source files the debugger cannot show. The session never hangs on them:
+// what the debugger says is answered (its own message boxes and dialogs fail
+// the session), and without the main script's view it does not start.
+TEST(QnrunBadInput, SourceFilesTheDebuggerCannotShowEndTheStartCleanly) {
+  E2eFolder folder;
+  std::string tall = "NUMBER n;\nprogram\n  n = 1;\nendprogram\n";
+  for (int i = 0; i < 17000; ++i) tall += "// filler\n";
+  QnrunResult overLong = Debug(folder, folder.Write("long.qn", tall));
+  EXPECT_EQ(kDebuggerFailed, overLong.code) << overLong.out << overLong.err;
+  EXPECT_NE(std::string::npos,
+            overLong.out.find("message box \"Quendle\": File contains too many line exceeding maximum limit of 16025."))
+      << overLong.out;
+  EXPECT_NE(std::string::npos, overLong.out.find("FAILED: the debugger showed the message box \"Quendle Debugger\": "
+                                                  "Unable to locate source file : "))
+      << overLong.out;
+  EXPECT_NE(std::string::npos, overLong.err.find("the debugger could not start")) << overLong.err;
+
+  std::string gone = folder.Write("gone.qn", "program\n  MessageBox(\"ran\", INFORMATION);\nendprogram\n");
+  E2eSession session(gone, "go\n");
+  session.beforeOpen = [&] { DeleteFileA(gone.c_str()); };
+  EXPECT_EQ(-1, session.Run());
+  EXPECT_EQ(0, session.InitResult());
+  EXPECT_NE(std::string::npos, session.Transcript().find("FAILED: the debugger opened the dialog ")) << session.Transcript();
+  EXPECT_NE(std::string::npos, session.Transcript().find("gone.qn")) << session.Transcript();
+  EXPECT_EQ("", session.Output());
+}
+
+}  // namespace

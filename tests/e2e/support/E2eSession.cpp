@@ -91,6 +91,7 @@ int E2eSession::Run() {
   link.waitWhileSuspended = DebuggerMessageLoop;
   link.pollMessages = DebuggerPollMessages;
   SessionDriverAttach(&driver, &link);
+  if (beforeOpen) beforeOpen();
   initResult = DebuggerLinkOpen(&link, vm, debugFile.c_str());
   int status = -1;
   if (initResult) status = QnVmRun(vm);

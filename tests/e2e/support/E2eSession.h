@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ class E2eSession {
   int Run();
 
   SessionDriver driver;              // set onStop or shotsFolder before Run
+  std::function<void()> beforeOpen;  // runs after the compile, before QNdbgInit
   QnHostConfig config;               // the host's settings; messages are kept below
 
   const std::vector<SessionStop>& Stops() const { return driver.stops; }
