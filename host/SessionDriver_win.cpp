@@ -323,7 +323,8 @@ void ForceExit(SessionDriver* d) {
 
 // The system's message box: its dialog procedure lives in USER32.
 bool IsMessageBox(HWND window) {
-  auto procedure = reinterpret_cast<LPCSTR>(GetWindowLongPtrA(window, DWLP_DLGPROC));
+  // Asked in Unicode: the ANSI answer for a Unicode dialog is a thunk, not the procedure.
+  auto procedure = reinterpret_cast<LPCSTR>(GetWindowLongPtrW(window, DWLP_DLGPROC));
   HMODULE module = nullptr;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      procedure, &module);

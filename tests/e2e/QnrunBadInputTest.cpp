@@ -142,7 +142,7 @@ TEST(QnrunBadInput, SourceFilesTheDebuggerCannotShowEndTheStartCleanly) {
   EXPECT_EQ(-1, session.Run());
   EXPECT_EQ(0, session.InitResult());
   EXPECT_NE(std::string::npos, session.Transcript().find("FAILED: the debugger opened the dialog ")) << session.Transcript();
-  EXPECT_NE(std::string::npos, session.Transcript().find("gone.qn")) << session.Transcript();
+  EXPECT_NE(std::string::npos, session.Transcript().find("\"Script Location\"")) << session.Transcript();
   EXPECT_EQ("", session.Output());
 }
 
