@@ -58,6 +58,7 @@ struct SessionDriver {
   int phase = 0;             // step within a multi-step command
   uint32_t phaseStart = 0;   // tick count when the phase began
   HWND dialog = nullptr;     // the Set Breakpoints dialog being worked
+  std::string shownBefore;   // the value edit's text before typing
   bool busy = false;         // a timer tick is running (a tick may pump messages)
   bool atStop = false;       // the host holds the script at a stop
   bool stopDone = false;     // this stop's resuming command has been given

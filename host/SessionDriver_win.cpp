@@ -230,20 +230,28 @@ Outcome Breakpoint(SessionDriver* d, const SessionCommand& c) {
   }
 }
 
-// global NAME = VALUE | local NAME = VALUE
+// global NAME = VALUE | local NAME = VALUE: the name chosen, the value typed,
+// then Tab, which the host's loop hands to the dialog manager: the focus
+// moves on and the edit, losing it, writes the value to the script.
 Outcome Assign(SessionDriver* d, const SessionCommand& c) {
   const bool global = c.kind == kSessionSetGlobal;
   const std::string row = global ? "global" : "local";
   HWND main = MainWindow(d);
-  HWND names = Usable(d, main, global ? kGlobalNames : kLocalNames, row + " variable list");
-  HWND edit = names ? Usable(d, main, global ? kGlobalValue : kLocalValue, row + " value edit") : nullptr;
-  if (!edit || !Choose(d, main, names, global ? kGlobalNames : kLocalNames, c.name, row + " variable list"))
-    return kFailed;
-  std::string was = WindowText(edit);
-  Type(edit, c.value);
-  // Leaving the edit is what writes the value to the script.
-  SetFocus(names);
-  Note(d, "  " + row + " " + c.name + ": was " + was + ", typed " + c.value + ", shows " + WindowText(edit));
+  if (d->phase == 0) {
+    HWND names = Usable(d, main, global ? kGlobalNames : kLocalNames, row + " variable list");
+    HWND edit = names ? Usable(d, main, global ? kGlobalValue : kLocalValue, row + " value edit") : nullptr;
+    if (!edit || !Choose(d, main, names, global ? kGlobalNames : kLocalNames, c.name, row + " variable list"))
+      return kFailed;
+    d->shownBefore = WindowText(edit);
+    Type(edit, c.value);
+    PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    PostMessageA(edit, WM_KEYUP, VK_TAB, 0xC00F0001);
+    NextPhase(d);
+    return kWait;
+  }
+  HWND edit = GetDlgItem(main, global ? kGlobalValue : kLocalValue);
+  if (GetFocus() == edit) return TimedOut(d) ? Fail(d, "Tab did not move the focus out of the " + row + " value edit") : kWait;
+  Note(d, "  " + row + " " + c.name + ": was " + d->shownBefore + ", typed " + c.value + ", shows " + WindowText(edit));
   return kDone;
 }
 

@@ -15,9 +15,9 @@
 //   local NAME = VALUE                 type VALUE (the rest of the line;
 //                                      "..." keeps blanks at its ends) into
 //                                      the row's value edit, and
-//                                      leave the edit (the debugger writes
-//                                      the value back when the edit loses
-//                                      the focus)
+//                                      press Tab (the debugger writes the
+//                                      value back when the edit loses the
+//                                      focus)
 //   watch global NAME                  choose NAME in the row's name list
 //   watch local NAME                   and press the row's watch button
 //   expect FILE(LINE)                  the script must have stopped there
