@@ -82,6 +82,8 @@ int E2eSession::Run() {
     problem = "debug information: " + error;
     return -1;
   }
+  // SRCDIR, as qnrun sets it: the script's folder.
+  if (config.srcDir.empty()) config.srcDir = script.substr(0, script.find_last_of("\\/"));
   vm = QnVmCreate(&program, config);
   DebuggerLink link;
   if (!DebuggerLibraryLoad(DebuggerLibraryDefaultPath(), &link.api, &error)) {
