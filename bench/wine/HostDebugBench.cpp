@@ -18,7 +18,8 @@
 // starts when Go has let the script go on, that of (c) when Step has and ends
 // at the stop after the call.
 //
-//   scripts/wine-run.sh wine build/win64/bin/winbench_HostDebugBench.exe [rounds]
+//   scripts/wine-run.sh wine build/win64/bin/winbench_HostDebugBench.exe [rounds [step]]
+// With "step" only (c) is run, the given number of times: for a profiler.
 #include <windows.h>
 
 #include <algorithm>
@@ -203,6 +204,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<double> plain, idle, stepping, host, callbacks;
+  if (argc > 2 && std::string(argv[2]) == "step") {
+    for (int round = 0; round < rounds; ++round) stepping.push_back(bench.Debugged(kStep));
+    std::printf("(c) %d runs, median %.1f ns per statement\n", rounds, Ns(Median(stepping)));
+    DebuggerLibraryFree();
+    return 0;
+  }
   for (int round = 0; round < rounds; ++round) {
     plain.push_back(bench.Plain());
     idle.push_back(bench.Debugged(kGo));
