@@ -5,6 +5,7 @@
 // hand), text is typed character by character, and the focus moves on.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -23,6 +24,7 @@ constexpr int kGlobalValue = 101, kLocalValue = 102;
 constexpr int kGlobalNames = 301, kLocalNames = 302;
 constexpr int kStep = 501, kStepInto = 502, kGo = 503, kExit = 505, kBreak = 506;
 constexpr int kWatchLocal = 507, kWatchGlobal = 508;
+constexpr int kSourceView = 401;  // every file's view has it; the shown one is visible
 constexpr int kBreakList = 401, kBreakFunctions = 601, kBreakAt = 701, kBreakSet = 301, kBreakClose = 304;
 
 enum Outcome { kDone, kWait, kResumed, kFailed };
@@ -230,6 +232,73 @@ Outcome Breakpoint(SessionDriver* d, const SessionCommand& c) {
   }
 }
 
+HWND ShownView(HWND main) {
+  for (HWND child = main ? GetWindow(main, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetDlgCtrlID(child) == kSourceView && IsWindowVisible(child)) return child;
+  }
+  return nullptr;
+}
+
+// Lines of a file as the source view counts them: CR LF, a lone CR and a
+// lone LF each end one; a last line without an end counts too. -1 when the
+// file cannot be read.
+int32_t CountLines(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return -1;
+  int32_t lines = 0;
+  int previous = '\n', c;
+  while ((c = std::fgetc(file)) != EOF) {
+    if (c == '\r' || (c == '\n' && previous != '\r')) lines++;
+    previous = c;
+  }
+  if (previous != '\n' && previous != '\r') lines++;
+  std::fclose(file);
+  return lines;
+}
+
+// toggle N: the view is scrolled (as by its thumb) so that line N is in
+// sight, then the line is double-clicked. Where a line lies on the screen
+// follows from what the view shows: its scroll range ends at the line count
+// less the lines that fit, so the line height is one of the whole numbers
+// that make that many lines fit the client area; the click goes where every
+// such height puts line N.
+Outcome Toggle(SessionDriver* d, const SessionCommand& c) {
+  HWND view = ShownView(MainWindow(d));
+  if (!view || !IsWindowEnabled(view)) return Fail(d, "there is no source view to double-click");
+  if (!(GetClassLongPtrA(view, GCL_STYLE) & CS_DBLCLKS)) return Fail(d, "the source view does not take double-clicks");
+  const std::string& file = d->stops.back().file;
+  const int32_t lines = CountLines(file);
+  if (lines < c.number) return Fail(d, "line " + std::to_string(c.number) + " is not in " + file);
+  int low = 0, high = 0;
+  GetScrollRange(view, SB_VERT, &low, &high);
+  RECT client{};
+  GetClientRect(view, &client);
+  const int visible = lines - high;
+  if (high <= 0 || visible <= 0) return Fail(d, "the whole file fits the view: where its lines lie cannot be told");
+  int top = c.number - 1 - visible / 2;
+  top = top < 0 ? 0 : (top > high ? high : top);
+  SendMessageA(view, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, top), 0);
+  top = GetScrollPos(view, SB_VERT);
+  const int row = c.number - 1 - top;
+  if (row < 0 || row >= visible) return Fail(d, "scrolling did not bring line " + std::to_string(c.number) + " into view");
+  int first = 0, last = client.bottom;  // the band of y where every possible height puts the row
+  bool any = false;
+  for (int height = 1; height <= client.bottom; ++height) {
+    if (client.bottom / height != visible) continue;
+    any = true;
+    first = std::max(first, row * height);
+    last = std::min(last, (row + 1) * height - 1);
+  }
+  if (!any || first > last) return Fail(d, "the line height of the source view cannot be told");
+  const LPARAM at = MAKELPARAM(8, (first + last) / 2);
+  SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(view, WM_LBUTTONUP, 0, at);
+  SendMessageA(view, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageA(view, WM_LBUTTONUP, 0, at);
+  Note(d, "  double-clicked line " + std::to_string(c.number) + " of " + LastComponent(file));
+  return kDone;
+}
+
 // global NAME = VALUE | local NAME = VALUE: the name chosen, the value typed,
 // then Tab, which the host's loop hands to the dialog manager: the focus
 // moves on and the edit, losing it, writes the value to the script.
@@ -302,6 +371,7 @@ Outcome Run(SessionDriver* d, const SessionCommand& c) {
     case kSessionExit: return Resume(d, c);
     case kSessionBreakAtLine:
     case kSessionBreakAtFunction: return Breakpoint(d, c);
+    case kSessionToggleLine: return Toggle(d, c);
     case kSessionSetGlobal:
     case kSessionSetLocal: return Assign(d, c);
     case kSessionWatchGlobal:

@@ -128,6 +128,11 @@ struct Parser {
     else if (verb == "global") return Assignment(kSessionSetGlobal);
     else if (verb == "local") return Assignment(kSessionSetLocal);
     else if (verb == "watch") return Watch();
+    else if (verb == "toggle") {
+      command.kind = kSessionToggleLine;
+      if (!ParseCount(NextWord(&rest), &command.number) || command.number == 0)
+        return Fail("a line number must follow \"toggle\"");
+    }
     else if (verb == "expect") return Expect();
     else if (verb == "shot") {
       command.kind = kSessionShot;
@@ -179,6 +184,7 @@ std::string SessionCommandText(const SessionCommand& c) {
     case kSessionExit: return "exit";
     case kSessionBreakAtLine: return "breakpoint line " + std::to_string(c.number) + shot;
     case kSessionBreakAtFunction: return "breakpoint function " + c.name + shot;
+    case kSessionToggleLine: return "toggle " + std::to_string(c.number);
     case kSessionSetGlobal: return "global " + c.name + " = " + c.value;
     case kSessionSetLocal: return "local " + c.name + " = " + c.value;
     case kSessionWatchGlobal: return "watch global " + c.name;

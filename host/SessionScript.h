@@ -11,6 +11,9 @@
 //   breakpoint function NAME [shot S]  or choose NAME in the "Functions:"
 //                                      list; Set; (screenshot S of the
 //                                      dialog); Close
+//   toggle N                           double-click line N of the shown
+//                                      source (its breakpoint goes on or
+//                                      off); the view is scrolled to it
 //   global NAME = VALUE                choose NAME in the row's name list,
 //   local NAME = VALUE                 type VALUE (the rest of the line;
 //                                      "..." keeps blanks at its ends) into
@@ -40,6 +43,7 @@ enum SessionCommandKind : int {
   kSessionExit,
   kSessionBreakAtLine,
   kSessionBreakAtFunction,
+  kSessionToggleLine,
   kSessionSetGlobal,
   kSessionSetLocal,
   kSessionWatchGlobal,

@@ -104,6 +104,19 @@ TEST(DiskspaceSession, BreakpointsByLineAndByFunctionStopGoThere) {
   EXPECT_EQ("", session.Output());
 }
 
+TEST(DiskspaceSession, DoubleClickOnALineSetsAndClearsItsBreakpoint) {
+  E2eSession session(Diskspace(),
+                     "toggle 50\n"  // from the program block, a line of TotalKb below the view
+                     "go\n"
+                     "expect diskspace.qn(50)\n"
+                     "toggle 50\n"
+                     "go\n");       // no breakpoint left: the script ends
+  ASSERT_EQ(kQnFinished, session.Run()) << session.Problem() << "\n" << session.Transcript();
+  EXPECT_EQ("", session.Problem()) << session.Transcript();
+  EXPECT_EQ("diskspace.qn(19)\ndiskspace.qn(50)\n", session.Places()) << session.Transcript();
+  EXPECT_EQ(kEnough, session.Output());
+}
+
 TEST(DiskspaceSession, ChangedGlobalAndLocalAreWhatTheScriptGoesOnWith) {
   E2eSession session(Diskspace(),
                      "step\n"

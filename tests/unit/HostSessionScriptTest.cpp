@@ -18,7 +18,7 @@ TEST(HostSessionScript, EveryCommandReadsBackAsWritten) {
   EXPECT_EQ(
       "2 step\n3 stepinto\n4 go\n5 exit\n6 breakpoint line 38\n7 breakpoint function SizeOfComponent shot dialog\n"
       "9 global nFreeKb = 9000\n10 local szName =  two words \n11 expect diskspace.qn(44)\n"
-      "12 shot 01-first\n13 pause 250\n14 watch global nFreeKb\n15 watch local nIndex\n",
+      "12 shot 01-first\n13 pause 250\n14 watch global nFreeKb\n15 watch local nIndex\n16 toggle 50\n",
       Parsed("# a tour\n"
              "step\n"
              "  stepinto  \n"
@@ -33,7 +33,8 @@ TEST(HostSessionScript, EveryCommandReadsBackAsWritten) {
              "shot 01-first\n"
              "pause 250\n"
              "watch global nFreeKb\n"
-             "watch  local   nIndex"));
+             "watch  local   nIndex\n"
+             "toggle 50"));
   SessionScript script;
   std::string error;
   ASSERT_TRUE(SessionScriptParse("global szPath = C:\\Temp\\x = y\nexpect sub dir\\setup lib.qn(7)\n", &script, &error));
@@ -61,6 +62,8 @@ TEST(HostSessionScript, MistakesNameTheirLine) {
   EXPECT_EQ("error: line 1: \"watch\" takes \"global NAME\" or \"local NAME\"", Parsed("watch nIndex\n"));
   EXPECT_EQ("error: line 1: a variable name must follow \"local\"", Parsed("watch local\n"));
   EXPECT_EQ("error: line 1: unexpected \"b\"", Parsed("watch global a b\n"));
+  EXPECT_EQ("error: line 1: a line number must follow \"toggle\"", Parsed("toggle\n"));
+  EXPECT_EQ("error: line 1: a line number must follow \"toggle\"", Parsed("toggle 0\n"));
   EXPECT_EQ("error: line 3: a number of milliseconds must follow \"pause\"", Parsed("\n\npause -5\n"));
   // A script with a mistake gives no commands at all.
   SessionScript script;
@@ -72,7 +75,7 @@ TEST(HostSessionScript, MistakesNameTheirLine) {
 TEST(HostSessionScript, ResumingCommandsAndExpectedPlaces) {
   for (SessionCommandKind kind : {kSessionStep, kSessionStepInto, kSessionGo, kSessionExit})
     EXPECT_TRUE(SessionCommandResumes(kind)) << kind;
-  for (SessionCommandKind kind : {kSessionBreakAtLine, kSessionBreakAtFunction, kSessionSetGlobal, kSessionSetLocal,
+  for (SessionCommandKind kind : {kSessionBreakAtLine, kSessionBreakAtFunction, kSessionToggleLine, kSessionSetGlobal, kSessionSetLocal,
                                   kSessionWatchGlobal, kSessionWatchLocal, kSessionExpect, kSessionShot, kSessionPause})
     EXPECT_FALSE(SessionCommandResumes(kind)) << kind;
 
