@@ -61,6 +61,7 @@ struct SessionDriver {
   std::string shownBefore;   // the value edit's text before typing
   bool busy = false;         // a timer tick is running (a tick may pump messages)
   bool atStop = false;       // the host holds the script at a stop
+  bool running = false;      // the script went on after a stop
   bool stopDone = false;     // this stop's resuming command has been given
   std::vector<HWND> answered;  // dialogs answered, which may take a while to go
   uintptr_t timer = 0;       // the thread timer, from Attach to Finish

@@ -22,7 +22,7 @@ constexpr UINT kTickMs = 15;
 // and the Set Breakpoints dialog.
 constexpr int kGlobalValue = 101, kLocalValue = 102;
 constexpr int kGlobalNames = 301, kLocalNames = 302;
-constexpr int kStep = 501, kStepInto = 502, kGo = 503, kExit = 505, kBreak = 506;
+constexpr int kStep = 501, kStepInto = 502, kGo = 503, kStop = 504, kExit = 505, kBreak = 506;
 constexpr int kWatchLocal = 507, kWatchGlobal = 508;
 constexpr int kSourceView = 401;  // every file's view has it; the shown one is visible
 constexpr int kBreakList = 401, kBreakFunctions = 601, kBreakAt = 701, kBreakSet = 301, kBreakClose = 304;
@@ -365,6 +365,7 @@ Outcome Resume(SessionDriver* d, const SessionCommand& c) {
 
 Outcome Run(SessionDriver* d, const SessionCommand& c) {
   switch (c.kind) {
+    case kSessionStop: return Fail(d, "stop (line " + std::to_string(c.sourceLine) + ") is for a running script, not a stop");
     case kSessionStep:
     case kSessionStepInto:
     case kSessionGo:
@@ -486,11 +487,26 @@ void RunCommands(SessionDriver* d) {
   }
 }
 
+// stop: Stop pressed while the script runs. The timer ticks then only when
+// the host looks at its queue, which it does while the script runs so that
+// this button works.
+void PressStop(SessionDriver* d) {
+  const SessionCommand& c = d->script.commands[d->next];
+  Note(d, "  > " + SessionCommandText(c));
+  d->next++;
+  d->busy = true;
+  Click(d, MainWindow(d), kStop, "Stop button", false);
+  d->busy = false;
+}
+
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   SessionDriver* d = gDriver;
   if (!d) return;
   // Also from inside a box that a command of ours brought up.
   AnswerDialogs(d);
+  if (d->running && !d->busy && d->failure.empty() && d->next < d->script.commands.size() &&
+      d->script.commands[d->next].kind == kSessionStop)
+    PressStop(d);
   if (d->busy || !d->atStop || d->stopDone) return;
   d->busy = true;
   RunCommands(d);
@@ -522,10 +538,12 @@ void WaitAtStop(DebuggerLink* link) {
     ForceExit(d);
     return;
   }
+  d->running = false;
   d->atStop = true;
   DebuggerMessageLoop(link);
   d->atStop = false;
   d->stopDone = true;
+  d->running = true;
 }
 
 }  // namespace

@@ -124,6 +124,7 @@ struct Parser {
     else if (verb == "stepinto") command.kind = kSessionStepInto;
     else if (verb == "go") command.kind = kSessionGo;
     else if (verb == "exit") command.kind = kSessionExit;
+    else if (verb == "stop") command.kind = kSessionStop;
     else if (verb == "breakpoint") return Breakpoint();
     else if (verb == "global") return Assignment(kSessionSetGlobal);
     else if (verb == "local") return Assignment(kSessionSetLocal);
@@ -182,6 +183,7 @@ std::string SessionCommandText(const SessionCommand& c) {
     case kSessionStepInto: return "stepinto";
     case kSessionGo: return "go";
     case kSessionExit: return "exit";
+    case kSessionStop: return "stop";
     case kSessionBreakAtLine: return "breakpoint line " + std::to_string(c.number) + shot;
     case kSessionBreakAtFunction: return "breakpoint function " + c.name + shot;
     case kSessionToggleLine: return "toggle " + std::to_string(c.number);

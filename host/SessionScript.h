@@ -7,6 +7,9 @@
 //                                      main window; the script goes on, and
 //                                      the commands after it belong to the
 //                                      next stop
+//   stop                               after one of those: press Stop while
+//                                      the script runs (it stops at its
+//                                      next line)
 //   breakpoint line N [shot NAME]      Break, type N into "Set Break At:",
 //   breakpoint function NAME [shot S]  or choose NAME in the "Functions:"
 //                                      list; Set; (screenshot S of the
@@ -41,6 +44,7 @@ enum SessionCommandKind : int {
   kSessionStepInto,
   kSessionGo,
   kSessionExit,
+  kSessionStop,
   kSessionBreakAtLine,
   kSessionBreakAtFunction,
   kSessionToggleLine,

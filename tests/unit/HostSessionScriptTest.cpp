@@ -18,7 +18,7 @@ TEST(HostSessionScript, EveryCommandReadsBackAsWritten) {
   EXPECT_EQ(
       "2 step\n3 stepinto\n4 go\n5 exit\n6 breakpoint line 38\n7 breakpoint function SizeOfComponent shot dialog\n"
       "9 global nFreeKb = 9000\n10 local szName =  two words \n11 expect diskspace.qn(44)\n"
-      "12 shot 01-first\n13 pause 250\n14 watch global nFreeKb\n15 watch local nIndex\n16 toggle 50\n",
+      "12 shot 01-first\n13 pause 250\n14 watch global nFreeKb\n15 watch local nIndex\n16 toggle 50\n17 stop\n",
       Parsed("# a tour\n"
              "step\n"
              "  stepinto  \n"
@@ -34,7 +34,8 @@ TEST(HostSessionScript, EveryCommandReadsBackAsWritten) {
              "pause 250\n"
              "watch global nFreeKb\n"
              "watch  local   nIndex\n"
-             "toggle 50"));
+             "toggle 50\n"
+             "stop"));
   SessionScript script;
   std::string error;
   ASSERT_TRUE(SessionScriptParse("global szPath = C:\\Temp\\x = y\nexpect sub dir\\setup lib.qn(7)\n", &script, &error));
@@ -75,7 +76,7 @@ TEST(HostSessionScript, MistakesNameTheirLine) {
 TEST(HostSessionScript, ResumingCommandsAndExpectedPlaces) {
   for (SessionCommandKind kind : {kSessionStep, kSessionStepInto, kSessionGo, kSessionExit})
     EXPECT_TRUE(SessionCommandResumes(kind)) << kind;
-  for (SessionCommandKind kind : {kSessionBreakAtLine, kSessionBreakAtFunction, kSessionToggleLine, kSessionSetGlobal, kSessionSetLocal,
+  for (SessionCommandKind kind : {kSessionStop, kSessionBreakAtLine, kSessionBreakAtFunction, kSessionToggleLine, kSessionSetGlobal, kSessionSetLocal,
                                   kSessionWatchGlobal, kSessionWatchLocal, kSessionExpect, kSessionShot, kSessionPause})
     EXPECT_FALSE(SessionCommandResumes(kind)) << kind;
 
