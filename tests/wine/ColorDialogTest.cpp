@@ -378,14 +378,6 @@ TEST_F(ColorDialogTest, DefaultColorsPutsBackEveryEntryOfTheList) {
     EXPECT_EQ(entry->foreground, entry->defaultForeground) << i;
     EXPECT_EQ(entry->background, entry->defaultBackground) << i;
   }
-  // With nothing selected the button last sunk rises again and no mark is shown.
-  Run(entries, [&](HWND dialog) {
-    ClickElement(dialog, kStrings);
-    SendDlgItemMessageA(dialog, IDC_COLOR_ELEMENTS, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    Click(dialog, IDC_COLOR_DEFAULTS);
-    EXPECT_EQ(SunkenButtons(dialog), std::vector<int>{});
-    EXPECT_EQ(ReadSample(dialog, kBlack).fill, kWhite);
-  });
   ListDestroy(entries);
 }
 
