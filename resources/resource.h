@@ -60,3 +60,7 @@
 #define IDC_VARIABLES_GROUP       1101
 #define IDM_SET_COLORS            1001  // system-menu commands
 #define IDM_ABOUT                 1002
+
+// The Script Location dialog of the source window
+#define IDD_SCRIPT_LOCATION       510
+#define IDC_SCRIPT_PATH           103
