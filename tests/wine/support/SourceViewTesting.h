@@ -20,6 +20,16 @@
 
 constexpr COLORREF kTestWhite = RGB(255, 255, 255), kTestBlack = RGB(0, 0, 0), kTestRed = RGB(255, 0, 0);
 
+#ifdef QN_SOURCE_DIR
+// A committed sample script, as a Windows path through Wine's Z: drive.
+inline std::string SamplePath(const std::string& name) {
+  std::string path = std::string("Z:") + QN_SOURCE_DIR + "/samples/" + name;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+#endif
+
 // The lines joined with CR LF, as script files are written.
 inline std::string SourceText(const std::vector<std::string>& lines) {
   std::string text;
