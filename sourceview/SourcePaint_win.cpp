@@ -1,9 +1,9 @@
 // Painting of the source view: each line is its runs (SourceView.cpp), one
 // text call per run in the run's colour pair, and behind the end of its text a
 // rectangle in the background colour of the line's mark (or of other text)
-// that runs to the right edge. Lines are drawn at their slot's top less the
-// font's descent, text cells touching, so that a marked line is one band of
-// its colour.
+// that runs to the right edge. Each line's text cell fills its slot, the
+// rows that a click on it hits, so that a marked line is one band of its
+// colour.
 //
 // Painting makes one GDI object per line, the brush of that rectangle, and
 // deletes it before the next line; every device-context change is undone by

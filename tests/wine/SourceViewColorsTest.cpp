@@ -120,7 +120,7 @@ TEST_F(SourceColorsTest, AKeywordForegroundOf255InTheSettingsFilePaintsKeywordsR
   EXPECT_GT(Pixels(1, kTestRed, 0, Chars(6)), 0);
   EXPECT_EQ(Pixels(1, kBlue), 0);
   // A value that is no number reads as black: the string's cell is black.
-  EXPECT_GT(Pixels(2, kTestBlack, 0, Chars(8)), Chars(8) * (view->lineHeight - view->descent) / 2);
+  EXPECT_GT(Pixels(2, kTestBlack, 0, Chars(8)), Chars(8) * view->lineHeight / 2);
   EXPECT_GT(Pixels(3, kDarkRed, 0, Chars(13)), 0) << "the other elements keep their defaults";
 }
 
@@ -136,6 +136,28 @@ TEST_F(SourceColorsTest, ApplyingTheSchemeAgainRepaintsInTheNewColours) {
   EXPECT_GT(Pixels(3, kGreen, 0, Chars(13)), 0);
   EXPECT_GT(Pixels(3, kDarkBlue, Chars(22)), (view->clientWidth - Chars(23)) * (view->lineHeight - 2))
       << "the background behind the text";
+}
+
+}  // namespace
+
+namespace {
+
+// A sample script as the debugger shows it, for people to look at: stopped
+// on line 37 with breakpoints on lines 24 and 27.
+TEST(SourceViewPicture, ASampleScriptWithACurrentLineAndTwoBreakpoints) {
+  SourceTestStage stage("QuendleSourceView", 560, 26 * 13 + 2 + GetSystemMetrics(SM_CYHSCROLL));
+  SetWindowTextA(stage.parent, "setup.qn");
+  SourceWindow* source = stage.Open(SamplePath("setup.qn"));
+  ASSERT_NE(source, nullptr);
+  SourceWindowMarkBreakpoint(source, 1, 24);
+  SourceWindowMarkBreakpoint(source, 1, 27);
+  SourceWindowShowLine(source, 60);
+  SourceWindowShowLine(source, 21);  // out of view: line 20 comes to the top
+  SourceWindowShowLine(source, 37);  // in view: nothing moves
+  PumpMessages();
+  EXPECT_EQ(SourceWindowFirstVisibleLine(source), 19);
+  EXPECT_TRUE(SaveWindowBmp(stage.parent, ScreenshotPath("source-view.bmp")));
+  SourceWindowDestroy(source);
 }
 
 }  // namespace

@@ -104,11 +104,6 @@ class SourceTestStage {
   HFONT font = nullptr;
 };
 
-// The client row in the middle of a line's text cell.
-inline int LineMiddle(const SourceView* view, int line) {
-  return (line - view->firstVisibleLine) * view->lineHeight - view->descent + view->lineHeight / 2;
-}
-
 // Pixels of exactly `color` in the text cell of line `line` (in view), from
 // column `from` to the client's right edge.
 inline int CountLinePixels(const SourceView* view, int line, COLORREF color, int from = 0) {
@@ -118,7 +113,7 @@ inline int CountLinePixels(const SourceView* view, int line, COLORREF color, int
   HDC dc = GetDC(view->window);
   if (!dc) return 0;
   int count = 0;
-  const int top = (line - view->firstVisibleLine) * view->lineHeight - view->descent;
+  const int top = (line - view->firstVisibleLine) * view->lineHeight;
   for (int y = std::max(0, top); y < top + view->lineHeight && y < client.bottom; y++)
     for (int x = from; x < client.right; x++)
       if (GetPixel(dc, x, y) == color) count++;
