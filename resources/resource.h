@@ -78,3 +78,20 @@
 #define IDC_ABOUT_VERSION         203   // replaced by the version text
 #define IDC_ABOUT_NOTICE          204
 #define IDT_ABOUT_CREDITS         101   // timer of the credits strip
+
+// The Set Breakpoints dialog (template 501)
+#define IDD_BREAKPOINTS           501
+#define IDC_BREAK_SET             301   // the default button
+#define IDC_BREAK_CLEAR           302
+#define IDC_BREAK_CLEAR_ALL       303
+#define IDC_BREAK_CLOSE           304
+#define IDC_BREAK_LIST            401   // labels of the breakpoints
+#define IDC_BREAK_FUNCTIONS       601   // the script's functions
+#define IDC_BREAK_LOCATION        701   // a line number or a function name
+#define IDC_BREAK_LIST_LABEL      1001
+#define IDC_BREAK_LOCATION_LABEL  1002
+#define IDC_BREAK_FUNCTIONS_LABEL 1003
+
+// The Script Location dialog of the source window
+#define IDD_SCRIPT_LOCATION       510
+#define IDC_SCRIPT_PATH           103
