@@ -60,3 +60,12 @@
 #define IDC_VARIABLES_GROUP       1101
 #define IDM_SET_COLORS            1001  // system-menu commands
 #define IDM_ABOUT                 1002
+
+// Faces of the main window's owner-drawn buttons: normal; pressed +1, disabled +2
+#define IDB_EXIT_FACE             550
+#define IDB_STOP_FACE             553
+#define IDB_STEP_INTO_FACE        556
+#define IDB_STEP_FACE             559
+#define IDB_GO_FACE               562
+#define IDB_BREAK_FACE            565
+#define IDB_WATCH_FACE            568   // WG and WL
