@@ -181,9 +181,9 @@ def break_picture(cx, cy):
     p.box(cx - 4, cy - 3, cx + 14, cy + 3, RED)            # the marked line
     p.hline(cx - 2, cx + 12, cy, WHITE)
     code_line(p, cx - 3, cx + 13, cy + 8, GREY)
-    p.disc(cx - 11, cy, 6, RED, MAROON)
-    p.dot(cx - 13, cy - 2, WHITE)
-    p.dot(cx - 12, cy - 3, WHITE)
+    p.disc(cx - 13, cy, 5, RED, MAROON)
+    p.dot(cx - 15, cy - 2, WHITE)
+    p.dot(cx - 14, cy - 3, WHITE)
     return p
 
 
@@ -203,41 +203,51 @@ def watch_picture(cx, cy):
 # ---------------------------------------------------------------------------
 # Faces
 
-def raised_edge(grid, w, h, pressed):
-    for x in range(w):
+def raised_edge(grid, x0, x1, h, pressed):
+    """The edge of a push button over the columns x0..x1 and every row."""
+    for x in range(x0, x1 + 1):
         grid[0][x] = BLACK
         grid[h - 1][x] = BLACK
     for y in range(h):
-        grid[y][0] = BLACK
-        grid[y][w - 1] = BLACK
+        grid[y][x0] = BLACK
+        grid[y][x1] = BLACK
     if pressed:
-        for x in range(1, w - 1):
+        for x in range(x0 + 1, x1):
             grid[1][x] = GREY
         for y in range(1, h - 1):
-            grid[y][1] = GREY
+            grid[y][x0 + 1] = GREY
         return
-    for x in range(1, w - 2):
+    for x in range(x0 + 1, x1 - 1):
         grid[1][x] = WHITE
     for y in range(1, h - 2):
-        grid[y][1] = WHITE
-    for x in range(1, w - 1):
+        grid[y][x0 + 1] = WHITE
+    for x in range(x0 + 1, x1):
         grid[h - 2][x] = GREY
     for y in range(1, h - 1):
-        grid[y][w - 2] = GREY
-    for x in range(2, w - 2):
+        grid[y][x1 - 1] = GREY
+    for x in range(x0 + 2, x1 - 1):
         grid[h - 3][x] = GREY
     for y in range(2, h - 2):
-        grid[y][w - 3] = GREY
+        grid[y][x1 - 2] = GREY
 
 
-def face(w, h, picture_of, state):
+def face(w, h, inset, picture_of, state):
+    """A face w x h whose button edge stands `inset` pixels in from each side.
+
+    A command button is 29 dialog units wide: 51 pixels where a dialog unit
+    is 7/4 of a pixel across, but only 44 where it is 6/4. The face is drawn
+    centred and cut to the button, so its edge stands where a narrower
+    button still shows it whole; a wider one shows a strip of face colour
+    either side.
+    """
     grid = [[FACE] * w for _ in range(h)]
-    raised_edge(grid, w, h, state == "pressed")
+    x0, x1 = inset, w - 1 - inset - (w - 2 * inset) % 2
+    raised_edge(grid, x0, x1, h, state == "pressed")
     shift = 1 if state == "pressed" else 0
-    picture = picture_of(w // 2 - 1 + shift, h // 2 - 1 + shift)
+    picture = picture_of((x0 + x1) // 2 + shift, h // 2 - 1 + shift)
 
     def put(x, y, colour):
-        if 2 <= x < w - 3 and 2 <= y < h - 3:
+        if x0 + 2 <= x < x1 - 2 and 2 <= y < h - 3:
             grid[y][x] = colour
 
     if state == "disabled":
@@ -270,15 +280,16 @@ def write_bmp(path, grid):
         f.write(header + info + palette + pixels)
 
 
-# Button, first face id, size, picture. The three faces take the id, +1, +2.
+# Button, first face id, size, edge inset, picture. The three faces take the
+# id, +1, +2.
 BUTTONS = [
-    ("exit", 550, 51, 37, exit_picture),
-    ("stop", 553, 51, 37, stop_picture),
-    ("stepinto", 556, 51, 37, step_into_picture),
-    ("step", 559, 51, 37, step_picture),
-    ("go", 562, 51, 37, go_picture),
-    ("break", 565, 51, 37, break_picture),
-    ("watch", 568, 24, 22, watch_picture),
+    ("exit", 550, 51, 37, 3, exit_picture),
+    ("stop", 553, 51, 37, 3, stop_picture),
+    ("stepinto", 556, 51, 37, 3, step_into_picture),
+    ("step", 559, 51, 37, 3, step_picture),
+    ("go", 562, 51, 37, 3, go_picture),
+    ("break", 565, 51, 37, 3, break_picture),
+    ("watch", 568, 24, 22, 0, watch_picture),
 ]
 STATES = ["normal", "pressed", "disabled"]
 
@@ -289,10 +300,10 @@ def main():
     os.makedirs(folder, exist_ok=True)
     lines = ["// Faces of the main window's buttons: normal, pressed, disabled.",
              "// Written by tools/ButtonFaces.py; edit the pictures there.", ""]
-    for name, first, w, h, picture_of in BUTTONS:
+    for name, first, w, h, inset, picture_of in BUTTONS:
         for i, state in enumerate(STATES):
             file_name = "%s-%s.bmp" % (name, state)
-            write_bmp(os.path.join(folder, file_name), face(w, h, picture_of, state))
+            write_bmp(os.path.join(folder, file_name), face(w, h, inset, picture_of, state))
             lines.append('%d BITMAP "faces/%s"' % (first + i, file_name))
     with open(os.path.join(root, "resources", "ButtonFaces.rc"), "w") as f:
         f.write("\n".join(lines) + "\n")
