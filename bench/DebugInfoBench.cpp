@@ -1,10 +1,8 @@
 // The debug information of a large script: loading it, and the statement
 // lookup that every QNdbgBreak call makes.
 //
-// The file is written once by the debug information writer: 50 source files,
-// 2,000 functions (40 per file) of 95 statements with 5 local string and 5
-// local number variables each, 10,000 statements of the main program in the
-// main script, so 200,000 line records, and 5,000 globals (2,500 per kind).
+// The file is written once by the debug information writer (the large script
+// of BenchScripts.h: 200,000 line records).
 //
 //   Load/1         the whole start-up work on the tables: create the four
 //                  tables, LoadDebugInfo, destroy them. Counters: the records
@@ -30,32 +28,20 @@
 #include <unordered_map>
 #include <vector>
 
-#include "DebugInfoWriter/DebugInfoWriter.h"
+#include "BenchScripts.h"
 #include "debuginfo/DebugInfoLoader.h"
 #include "platform/PlatformTesting.h"
 
 namespace {
 
-constexpr int kFiles = 50;
-constexpr int kFunctionsPerFile = 40;
-constexpr int kStatementsPerFunction = 95;
-constexpr int kMainStatements = 10000;
-constexpr int kLocalsPerKind = 5;
-constexpr int kGlobalsPerKind = 2500;
-constexpr int kLineRecords = kFiles * kFunctionsPerFile * kStatementsPerFunction + kMainStatements;
-static_assert(kLineRecords == 200000, "the benchmark file has 200,000 line records");
 // The same script 40 times smaller (5,000 line records, 50 functions, 124
 // globals), the size of an ordinary installation script, to show how the load
 // grows with the script.
 constexpr int kSmallerBy = 40;
 
-struct Address {
-  int32_t block, offset;
-};
-
 struct ScriptFile {
   std::string path;
-  std::vector<Address> addresses;  // every statement, shuffled
+  std::vector<BenchAddress> addresses;  // every statement, shuffled
   int lineRecords = 0;
   ~ScriptFile() {
     if (!path.empty()) std::remove(path.c_str());
@@ -67,34 +53,7 @@ const ScriptFile& Script(int smallerBy = 1) {
   static std::map<int, ScriptFile> scripts;
   ScriptFile& made = scripts[smallerBy];
   if (!made.path.empty()) return made;
-  DebugInfoDescription info;
-  info.mainScript = "SETUP.Q";
-  for (int i = 0; i < kGlobalsPerKind / smallerBy; i++) {
-    info.globalStrings.push_back("STR_GLOBAL_" + std::to_string(i));
-    info.globalNumbers.push_back("NUM_GLOBAL_" + std::to_string(i));
-  }
-  int block = 1;
-  for (int file = 0; file < kFiles; file++) {
-    if (file > 0) DebugInfoAddSwitch(&info, "INCLUDE" + std::to_string(file) + ".QH");
-    int line = 1;
-    if (file == 0)
-      for (int offset = 0; offset < kMainStatements / smallerBy; offset++) {
-        DebugInfoAddLine(&info, line++, 0, offset);
-        made.addresses.push_back({0, offset});
-      }
-    for (int function = 0; function < kFunctionsPerFile / smallerBy; function++, block++) {
-      std::vector<std::string> strings, numbers;
-      for (int i = 0; i < kLocalsPerKind; i++) {
-        strings.push_back("text" + std::to_string(i));
-        numbers.push_back("count" + std::to_string(i));
-      }
-      DebugInfoAddFunctionRecord(&info, "Function" + std::to_string(block), strings, numbers);
-      for (int offset = 0; offset < kStatementsPerFunction; offset++) {
-        DebugInfoAddLine(&info, line++, block, offset);
-        made.addresses.push_back({block, offset});
-      }
-    }
-  }
+  DebugInfoDescription info = BenchDebugInfo(smallerBy, &made.addresses);
   made.lineRecords = static_cast<int>(made.addresses.size());
   made.path = "/tmp/qndbg-bench-" + std::to_string(getpid()) + "-" + std::to_string(smallerBy) + ".dbg";
   std::string error;
@@ -152,10 +111,10 @@ void BM_FindLine(benchmark::State& state) {
   const ScriptFile& file = Script(static_cast<int>(state.range(0)));
   static std::map<int, Tables> loaded;
   Tables& tables = loaded.try_emplace(static_cast<int>(state.range(0)), file).first->second;
-  const std::vector<Address>& addresses = file.addresses;
+  const std::vector<BenchAddress>& addresses = file.addresses;
   size_t next = 0;
   for (auto _ : state) {
-    const Address& at = addresses[next];
+    const BenchAddress& at = addresses[next];
     next = next + 1 == addresses.size() ? 0 : next + 1;
     int32_t line = 0, file = 0;
     benchmark::DoNotOptimize(LineTableFindLine(tables.lines, at.block, at.offset, &line, &file));
@@ -165,16 +124,16 @@ void BM_FindLine(benchmark::State& state) {
 BENCHMARK(BM_FindLine)->Arg(1)->Arg(kSmallerBy);
 
 void BM_UnorderedMap(benchmark::State& state) {
-  const std::vector<Address>& addresses = Script().addresses;
+  const std::vector<BenchAddress>& addresses = Script().addresses;
   static const std::unordered_map<int64_t, std::pair<int32_t, int32_t>> map = [&] {
     std::unordered_map<int64_t, std::pair<int32_t, int32_t>> made;
-    for (const Address& at : addresses)
+    for (const BenchAddress& at : addresses)
       made[(static_cast<int64_t>(at.block) << 32) | static_cast<uint32_t>(at.offset)] = {at.offset + 1, 0};
     return made;
   }();
   size_t next = 0;
   for (auto _ : state) {
-    const Address& at = addresses[next];
+    const BenchAddress& at = addresses[next];
     next = next + 1 == addresses.size() ? 0 : next + 1;
     auto found = map.find((static_cast<int64_t>(at.block) << 32) | static_cast<uint32_t>(at.offset));
     benchmark::DoNotOptimize(found);

@@ -2,10 +2,6 @@
 // next to a yardstick: the same file split with std::getline, each line cut
 // into the same words and delimiters, each word looked up in a
 // std::unordered_map of the vocabulary.
-//
-// The script is built from lines of the kind installation scripts are made
-// of: declarations, calls of built-in functions with strings and constants,
-// control keywords, numbers, line and block comments, blank lines.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -16,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BenchScripts.h"
 #include "memory/List.h"
 #include "memory/MemPoolDebug.h"
 #include "platform/PlatformTesting.h"
@@ -26,61 +23,12 @@
 
 namespace {
 
-const char* const kScriptLines[] = {
-    "// ---------------------------------------------------------------------",
-    "//  Part %d: copies the program files and registers the components",
-    "function InstallPart%d(szSource, szTarget)",
-    "  STRING  szFile, szKey, szMsg;",
-    "  NUMBER  nResult, nCount, nSize;",
-    "  LIST    listFiles;",
-    "begin",
-    "  szKey = \"Software\\\\Sample\\\\Part%d\";",
-    "  nResult = RegDBCreateKeyEx(szKey, \"\");",
-    "  if (nResult < 0) then",
-    "    MessageBox(\"Unable to create the key \" + szKey, SEVERE);",
-    "    return -1;",
-    "  endif;",
-    "",
-    "  /* Copy every file of the part, keeping newer files that are",
-    "     already there, and count what was copied. */",
-    "  listFiles = ListCreate(STRINGLIST);",
-    "  nResult = FindAllFiles(szSource, \"*.*\", szFile, RESET);",
-    "  while (nResult = 0)",
-    "    ListAddString(listFiles, szFile, AFTER);",
-    "    nResult = FindAllFiles(szSource, \"*.*\", szFile, CONTINUE);",
-    "  endwhile;",
-    "  nCount = ListCount(listFiles);",
-    "  SetStatusWindow(10 + %d, \"Copying files...\");  // progress",
-    "  nResult = XCopyFile(szSource ^ \"*.*\", szTarget, COMP_NORMAL | INCLUDE_SUBDIR);",
-    "  switch (nResult)",
-    "    case 0: StatusUpdate(ON, 100);",
-    "    case COMP_ERR_TARGET: SprintfBox(WARNING, \"Setup\", \"Target %%s busy\", szTarget);",
-    "    default: nSize = 0x%X;",
-    "  endswitch;",
-    "  GetDiskSpace(szTarget);",
-    "  ListDestroy(listFiles);",
-    "  return nCount;",
-    "end;",
-    "",
-};
-
-std::string BuildScript() {
-  std::string script;
-  char line[256];
-  for (int n = 0; n < kSourceMaxLines; n++) {
-    int part = n / static_cast<int>(std::size(kScriptLines));
-    std::snprintf(line, sizeof line, kScriptLines[n % std::size(kScriptLines)], part);
-    script += line;
-    script += "\r\n";
-  }
-  return script;
-}
 
 struct ScriptFile {
   std::string path;
   size_t bytes;
   ScriptFile() : path("/tmp/qn_bench_source_" + std::to_string(getpid()) + ".qn") {
-    std::string script = BuildScript();
+    std::string script = BenchSourceScript();
     bytes = script.size();
     std::ofstream(path, std::ios::binary) << script;
     PlatformEchoMessages(false);

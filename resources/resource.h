@@ -69,3 +69,34 @@
 #define IDB_GO_FACE               562
 #define IDB_BREAK_FACE            565
 #define IDB_WATCH_FACE            568   // WG and WL
+
+// The Color dialog (template 502)
+#define IDD_COLOR_DIALOG          502
+#define IDC_COLOR_DEFAULTS        50    // "&Default Colors"
+#define IDC_COLOR_ELEMENTS        201   // list box of the source elements
+#define IDC_COLOR_BACKGROUND_GROUP 300  // group box; buttons 301..316 follow
+#define IDC_COLOR_FOREGROUND_GROUP 400  // group box; buttons 401..416 follow
+#define IDC_COLOR_ELEMENTS_LABEL  701
+#define IDC_COLOR_SAMPLE          801   // owner-drawn sample
+
+// The About box (template 504)
+#define IDD_ABOUT_BOX             504
+#define IDC_ABOUT_SEPARATOR       101   // owner-drawn etched line
+#define IDC_ABOUT_NAME            201
+#define IDC_ABOUT_VERSION_LABEL   202
+#define IDC_ABOUT_VERSION         203   // replaced by the version text
+#define IDC_ABOUT_NOTICE          204
+#define IDT_ABOUT_CREDITS         101   // timer of the credits strip
+
+// The Set Breakpoints dialog (template 501)
+#define IDD_BREAKPOINTS           501
+#define IDC_BREAK_SET             301   // the default button
+#define IDC_BREAK_CLEAR           302
+#define IDC_BREAK_CLEAR_ALL       303
+#define IDC_BREAK_CLOSE           304
+#define IDC_BREAK_LIST            401   // labels of the breakpoints
+#define IDC_BREAK_FUNCTIONS       601   // the script's functions
+#define IDC_BREAK_LOCATION        701   // a line number or a function name
+#define IDC_BREAK_LIST_LABEL      1001
+#define IDC_BREAK_LOCATION_LABEL  1002
+#define IDC_BREAK_FUNCTIONS_LABEL 1003

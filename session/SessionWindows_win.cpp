@@ -12,7 +12,9 @@
 #include "resources/resource.h"
 #include "session/DebugSession.h"
 #include "sourceview/SourceWindow.h"
+#include "ui/BreakpointsDialog_win.h"
 #include "ui/MainWindow_win.h"
+#include "ui/VariablesPanel_win.h"
 #include "ui/Watch_win.h"
 #include "util/Path.h"
 #include "util/Text.h"
@@ -76,11 +78,13 @@ void SessionWindowsUpdateSourceLabel(DebugSession* session) {
   SetDlgItemTextA(session->mainWindow, IDC_SOURCE_LABEL, text);
 }
 
-void SessionWindowsRefreshVariables(DebugSession*) {}
+void SessionWindowsRefreshVariables(DebugSession* session) { VariablesPanelRefresh(session); }
 
 void SessionWindowsRefreshWatch(DebugSession* session) { WatchRefresh(session->watch); }
 
-void SessionWindowsOpenBreakpoints(DebugSession*) {}
+void SessionWindowsOpenBreakpoints(DebugSession* session) {
+  if (session) BreakpointsDialogRun(session->mainWindow, session->breakpoints);
+}
 
 void SessionWindowsSourceFileName(SourceWindow*, char* name) { name[0] = 0; }
 

@@ -1,16 +1,11 @@
-// TEMPORARY until the source window, the variables panel, the Color dialog and
-// the About box land on main; delete on merge. Just enough for the main window
-// to link and open a session: not the real behaviour of any of them.
+// TEMPORARY until the source window lands on main; delete on merge. Just
+// enough for the main window to link and open a session: not the source
+// window's real behaviour.
 #include <windows.h>
 
-#include "debuginfo/ComboFill.h"
 #include "platform/Platform.h"
 #include "resources/resource.h"
-#include "session/DebugSession.h"
 #include "sourceview/SourceWindow.h"
-#include "ui/AboutBox_win.h"
-#include "ui/ColorDialog_win.h"
-#include "ui/VariablesPanel_win.h"
 
 struct SourceWindow {
   HWND view;
@@ -62,19 +57,3 @@ int SourceWindowFileName(SourceWindow*, char* buffer) {
   return 1;
 }
 void SourceWindowApplyColors(SourceWindow*) {}
-
-void VariablesPanelFill(DebugSession* session) {
-  VariableTableFillList(session->globals, session->mainWindow, IDC_GLOBAL_NAMES);
-  VariableTableFillList(nullptr, session->mainWindow, IDC_LOCAL_NAMES);
-}
-void VariablesPanelRefresh(DebugSession*) {}
-int VariablesPanelCommand(DebugSession*, int, int) { return 0; }
-void VariablesPanelSubclassEdits(DebugSession*) {}
-void VariablesPanelRestoreEdits(DebugSession*) {}
-int32_t VariablesPanelWatchValue(void*, const char*, int32_t*, int32_t*, char* buffer) {
-  PlatformLoadString(IDS_VARIABLE_NOT_FOUND, buffer, 1024);
-  return -1;
-}
-
-void AboutBoxRun(HWND) {}
-int ColorSchemeRunDialog(HWND, HFONT) { return 0; }

@@ -11,6 +11,7 @@
 #include "qndbgc.h"
 #include "resources/resource.h"
 #include "support/SessionScript.h"
+#include "support/SessionTesting.h"
 #include "support/WineTestSupport.h"
 
 namespace {
@@ -42,11 +43,20 @@ class DllSessionTest : public testing::Test {
     GetWindowTextA(main, text, sizeof text);
     return text;
   }
-  // The host's calls since the last look.
+  // The host's commands since the last look, without the reads of variable
+  // values (the watch window and the panel read them at every stop).
   std::vector<std::string> Seen() {
-    std::vector<std::string> seen = host.Commands();
+    std::vector<std::string> seen;
+    for (const std::string& call : host.Commands())
+      if (call.rfind("GetVar", 0) != 0) seen.push_back(call);
     host.ClearCalls();
     return seen;
+  }
+  // The reads of a variable's value since the last look at them.
+  int ReadsOf(int index) const {
+    int reads = 0;
+    for (const std::string& call : host.Calls()) reads += call == "GetVarText " + std::to_string(index);
+    return reads;
   }
   typedef std::vector<std::string> Calls;
 
@@ -61,6 +71,7 @@ class DllSessionTest : public testing::Test {
 
 TEST_F(DllSessionTest, StopStepStepIntoBreakpointAndExit) {
   ASSERT_TRUE(script.written);
+  host.texts = {{0, "C:\\SOURCE"}, {1, "C:\\TARGET"}, {2, "Ann"}};
   {
     // The host's table may go once QNdbgInit has returned.
     HostCallbacks callbacks = host.Callbacks();
@@ -70,14 +81,30 @@ TEST_F(DllSessionTest, StopStepStepIntoBreakpointAndExit) {
   EXPECT_TRUE(IsWindowVisible(main));
   EXPECT_EQ(Seen(), (Calls{"SetBreakpoint once 1 0,0"}));
 
-  // The first statement stops through the one-shot breakpoint.
+  // The first statement stops through the one-shot breakpoint; the watch
+  // window reads its two directories.
   EXPECT_EQ(host.RunUntilStop(debuggerBreak), 0);
+  EXPECT_GE(ReadsOf(0), 1);
+  EXPECT_GE(ReadsOf(1), 1);
   EXPECT_EQ(Seen(), (Calls{"SetTrace 1", "Suspend"}));
   EXPECT_EQ(Caption(), "Quendle Debugger - MAIN.QN");
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, IDC_STOP)));
   char label[100];
   GetDlgItemTextA(main, IDC_SOURCE_LABEL, label, sizeof label);
   EXPECT_STREQ(label, "Source :  1 ");
+
+  // The user shows szName, changes it and watches it.
+  ComboChoose(GetDlgItem(main, IDC_GLOBAL_NAMES), "szName");
+  char value[100];
+  GetDlgItemTextA(main, IDC_GLOBAL_VALUE, value, sizeof value);
+  EXPECT_STREQ(value, "Ann");
+  SetFocus(GetDlgItem(main, IDC_GLOBAL_VALUE));
+  TypeInto(GetDlgItem(main, IDC_GLOBAL_VALUE), "Bob");
+  PressKey(main, VK_RETURN);
+  EXPECT_EQ(host.texts[2], "Bob");
+  EXPECT_EQ(Seen(), (Calls{"SetVarText 2"}));
+  Click(IDC_WATCH_GLOBAL);  // the edit, losing the focus, writes its value again
+  Seen();
 
   // A breakpoint on line 9 of the main script, set in the Set Breakpoints dialog.
   {
@@ -96,6 +123,7 @@ TEST_F(DllSessionTest, StopStepStepIntoBreakpointAndExit) {
   EXPECT_EQ(Seen(), (Calls{"SetTrace 0", "Resume", "SetTrace 1"}));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, IDC_STOP)));
   EXPECT_EQ(host.RunUntilStop(debuggerBreak), 1);
+  EXPECT_GE(ReadsOf(2), 1) << "the new watch is read at the stop";
   EXPECT_EQ(Seen(), (Calls{"SetTrace 1", "Suspend"}));
   Click(IDC_STEP_INTO);
   EXPECT_EQ(Seen(), (Calls{"SetTrace 0", "Resume", "SetTrace 1"}));

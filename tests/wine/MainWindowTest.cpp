@@ -151,6 +151,10 @@ class MainWindowTest : public testing::Test {
     callbacks = host.Callbacks();
     ASSERT_EQ(QNdbgInit(host.Context(), &callbacks, 0, 0, script.debugPath.c_str(), &main), 1);
     ASSERT_NE(main, nullptr);
+    PumpMessages();
+  }
+  // The script runs to its first statement, where the debugger stops it.
+  void FirstStop() {
     ASSERT_EQ(host.RunUntilStop(QNdbgBreak), 0);
     PumpMessages();
     host.ClearCalls();
@@ -326,6 +330,7 @@ TEST_F(MainWindowTest, TheWindowIsBuiltAsItsTemplateSays) {
 }
 
 TEST_F(MainWindowTest, ButtonsShowTheFaceOfTheirState) {
+  ASSERT_NO_FATAL_FAILURE(FirstStop());
   struct Faced {
     int id, face;
   } const faced[] = {{IDC_EXIT, 550},      {IDC_STOP, 553}, {IDC_STEP_INTO, 556},    {IDC_STEP, 559},
@@ -379,6 +384,7 @@ TEST_F(MainWindowTest, ButtonsShowTheFaceOfTheirState) {
 }
 
 TEST_F(MainWindowTest, CaptionsAndTheGroupBoxPaintThemselves) {
+  ASSERT_NO_FATAL_FAILURE(FirstStop());
   for (int id = IDC_GO_CAPTION; id <= IDC_BREAK_CAPTION; id++) {
     SCOPED_TRACE("caption " + std::to_string(id));
     HWND caption = Item(id);
@@ -426,12 +432,14 @@ TEST_F(MainWindowTest, CaptionsAndTheGroupBoxPaintThemselves) {
 }
 
 TEST_F(MainWindowTest, CaptionStaticsActAsTheirButtons) {
-  const std::string stopped = Enabling();
-  EXPECT_EQ(stopped, "501+ 502+ 503+ 504- 505+ 506+ 507+ 508+ 301+ 302+ 101+ 102+ 403+ view+");
+  ASSERT_NO_FATAL_FAILURE(FirstStop());
+  // Stopped outside a function: everything but Stop, and the local row
+  // stays off while there are no locals.
+  EXPECT_EQ(Enabling(), "501+ 502+ 503+ 504- 505+ 506+ 507- 508+ 301+ 302- 101+ 102- 403+ view+");
 
   Command(IDC_STEP_CAPTION);
   EXPECT_EQ(host.Commands(), (std::vector<std::string>{"SetTrace 0", "Resume", "SetTrace 1"}));
-  EXPECT_EQ(Enabling(), "501+ 502+ 503+ 504+ 505+ 506+ 507+ 508+ 301+ 302+ 101+ 102+ 403+ view+")
+  EXPECT_EQ(Enabling(), "501+ 502+ 503+ 504+ 505+ 506+ 507- 508+ 301+ 302- 101+ 102- 403+ view+")
       << "Step enables Stop and leaves the other controls as they were";
   EXPECT_EQ(host.RunUntilStop(QNdbgBreak), 1);
   host.ClearCalls();
@@ -448,7 +456,8 @@ TEST_F(MainWindowTest, CaptionStaticsActAsTheirButtons) {
   Command(IDC_STOP_CAPTION);
   EXPECT_EQ(host.Commands(), (std::vector<std::string>{"SetTrace 1"}));
   EXPECT_EQ(host.RunUntilStop(QNdbgBreak), 3) << "Stop stops at the next line";
-  EXPECT_EQ(Enabling(), stopped);
+  EXPECT_EQ(Enabling(), "501+ 502+ 503+ 504- 505+ 506+ 507+ 508+ 301+ 302+ 101+ 102+ 403+ view+")
+      << "stopped inside F, with its locals";
   host.ClearCalls();
 
   Command(IDC_EXIT_CAPTION);
@@ -456,6 +465,7 @@ TEST_F(MainWindowTest, CaptionStaticsActAsTheirButtons) {
 }
 
 TEST_F(MainWindowTest, ClosingAsksTheHostToEndAndKeepsTheWindow) {
+  ASSERT_NO_FATAL_FAILURE(FirstStop());
   SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   PumpMessages();
   EXPECT_EQ(host.Commands(), (std::vector<std::string>{"ExitScript"}));
@@ -467,6 +477,7 @@ TEST_F(MainWindowTest, ClosingAsksTheHostToEndAndKeepsTheWindow) {
 }
 
 TEST_F(MainWindowTest, SourceLabelShowsTheFirstVisibleLine) {
+  ASSERT_NO_FATAL_FAILURE(FirstStop());
   HWND view = SourceWindowViewWindow(DebugSessionCurrent()->currentSource);
   SendMessageA(view, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 11), 0);
   ASSERT_EQ(SourceWindowFirstVisibleLine(DebugSessionCurrent()->currentSource), 11);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "DebugInfoWriter/DebugInfoWriter.h"
+#include "tools/DebugInfoWriter/DebugInfoWriter.h"
 #include "tests/support/ScriptedHost.h"
 #include "support/WineTestSupport.h"
 
