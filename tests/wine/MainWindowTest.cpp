@@ -476,6 +476,42 @@ TEST_F(MainWindowTest, ClosingAsksTheHostToEndAndKeepsTheWindow) {
   EXPECT_FALSE(IsWindow(main));
 }
 
+TEST_F(MainWindowTest, SystemMenuOpensTheColorDialogAndTheAboutBox) {
+  ASSERT_NO_FATAL_FAILURE(FirstStop());
+  HWND view = SourceWindowViewWindow(DebugSessionCurrent()->currentSource);
+  HWND owner = nullptr;
+  auto closeWith = [&owner](int button) {
+    return [&owner, button](HWND dialog) {
+      owner = GetWindow(dialog, GW_OWNER);
+      SendMessageA(dialog, WM_COMMAND, button, 0);
+    };
+  };
+  {
+    DialogDriver driver(closeWith(IDOK));
+    SendMessageA(main, WM_SYSCOMMAND, IDM_ABOUT, 0);
+    ASSERT_TRUE(driver.Acted()) << "no About box";
+    char caption[100];
+    GetWindowTextA(driver.Dialog(), caption, sizeof caption);
+    EXPECT_EQ(owner, main);
+  }
+  // Cancel leaves the views alone; OK gives them the new colours.
+  UpdateWindow(view);
+  {
+    DialogDriver driver(closeWith(IDCANCEL));
+    SendMessageA(main, WM_SYSCOMMAND, IDM_SET_COLORS, 0);
+    ASSERT_TRUE(driver.Acted()) << "no Color dialog";
+    EXPECT_EQ(owner, main);
+  }
+  EXPECT_FALSE(GetUpdateRect(view, nullptr, FALSE)) << "Cancel repainted the source";
+  {
+    DialogDriver driver(closeWith(IDOK));
+    SendMessageA(main, WM_SYSCOMMAND, IDM_SET_COLORS, 0);
+    ASSERT_TRUE(driver.Acted());
+  }
+  EXPECT_TRUE(GetUpdateRect(view, nullptr, FALSE)) << "OK did not repaint the source";
+  EXPECT_EQ(host.Commands(), std::vector<std::string>{});
+}
+
 TEST_F(MainWindowTest, SourceLabelShowsTheFirstVisibleLine) {
   ASSERT_NO_FATAL_FAILURE(FirstStop());
   HWND view = SourceWindowViewWindow(DebugSessionCurrent()->currentSource);

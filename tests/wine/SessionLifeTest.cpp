@@ -108,7 +108,10 @@ TEST_F(SessionLifeTest, EveryFailedAllocationOpensOrFailsCleanly) {
       EXPECT_TRUE(IsWindowVisible(main));
       ASSERT_NE(session->currentSource, nullptr);
       EXPECT_TRUE(IsWindowVisible(SourceWindowViewWindow(session->currentSource)));
-      EXPECT_EQ(host.Commands(), (std::vector<std::string>{"SetBreakpoint once 1 0,0"}));
+      std::vector<std::string> commands;  // without the watch window's reads of values
+      for (const std::string& call : host.Commands())
+        if (call.rfind("GetVar", 0) != 0) commands.push_back(call);
+      EXPECT_EQ(commands, (std::vector<std::string>{"SetBreakpoint once 1 0,0"}));
       // An open session stops the script at its first statement that has a
       // line: a line table that lost entries, or was never made, has fewer.
       int firstWithLine = -1;
