@@ -100,3 +100,7 @@
 #define IDC_BREAK_LIST_LABEL      1001
 #define IDC_BREAK_LOCATION_LABEL  1002
 #define IDC_BREAK_FUNCTIONS_LABEL 1003
+
+// The Script Location dialog of the source window
+#define IDD_SCRIPT_LOCATION       510
+#define IDC_SCRIPT_PATH           103

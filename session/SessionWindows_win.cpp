@@ -58,7 +58,10 @@ void SessionWindowsEnableStop(DebugSession* session) {
   if (session->mainWindow) EnableWindow(GetDlgItem(session->mainWindow, IDC_STOP), TRUE);
 }
 
-void SessionWindowsSwitchSource(SourceWindow*, SourceWindow*) {}
+void SessionWindowsSwitchSource(SourceWindow* shown, SourceWindow* hidden) {
+  if (hidden && hidden != shown) SourceWindowShow(hidden, 0);
+  if (shown) SourceWindowShow(shown, 1);
+}
 
 void SessionWindowsUpdateCaption(DebugSession* session) {
   if (!session->mainWindow) return;
@@ -68,7 +71,9 @@ void SessionWindowsUpdateCaption(DebugSession* session) {
   SetWindowTextA(session->mainWindow, caption);
 }
 
-void SessionWindowsShowLine(SourceWindow*, int32_t) {}
+void SessionWindowsShowLine(SourceWindow* source, int32_t line) {
+  if (source) SourceWindowShowLine(source, line);
+}
 
 void SessionWindowsUpdateSourceLabel(DebugSession* session) {
   if (!session->mainWindow || !session->currentSource) return;
@@ -86,11 +91,18 @@ void SessionWindowsOpenBreakpoints(DebugSession* session) {
   if (session) BreakpointsDialogRun(session->mainWindow, session->breakpoints);
 }
 
-void SessionWindowsSourceFileName(SourceWindow*, char* name) { name[0] = 0; }
+void SessionWindowsSourceFileName(SourceWindow* source, char* name) {
+  name[0] = 0;
+  if (source) SourceWindowFileName(source, name);
+}
 
-void SessionWindowsMarkBreakpoint(SourceWindow*, int, int32_t) {}
+void SessionWindowsMarkBreakpoint(SourceWindow* source, int add, int32_t line) {
+  if (source) SourceWindowMarkBreakpoint(source, add, line);
+}
 
-void SessionWindowsInvalidateSource(SourceWindow*) {}
+void SessionWindowsInvalidateSource(SourceWindow* source) {
+  if (HWND view = SourceWindowViewWindow(source)) InvalidateRect(view, nullptr, TRUE);
+}
 
 void SessionWindowsDialogAddLabel(HWND dialog, const char* label) {
   SendDlgItemMessageA(dialog, kBreakpointList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
