@@ -1,3 +1,14 @@
+// The main debugger window (see MainWindow_win.h).
+//
+// Choices of our own:
+// - A face is loaded from the resources each time a button is drawn and
+//   deleted right after, so the window keeps no GDI object between paints
+//   and nothing is left to give back when it goes.
+// - The system commands of our own (Set Colors, About, Close) answer TRUE, so
+//   the dialog manager does nothing more with them; the others (move,
+//   minimise) go on to it.
+// - The caption statics keep no procedure of their own: all but their
+//   painting goes to the default window procedure.
 #include "ui/MainWindow_win.h"
 
 #include <cstdio>
@@ -26,12 +37,13 @@ char gSourceLabel[kTextSize];
 
 constexpr int kGroupCaptionSize = 90;  // two blanks, 85 characters, two blanks, the terminator
 
-constexpr int kFontControls[] = {IDC_EXIT,         IDC_STEP,           IDC_STEP_INTO,      IDC_GO,
-                                 IDC_SOURCE_PLACEHOLDER, IDC_GLOBAL_NAMES, IDC_LOCAL_NAMES, IDC_GLOBAL_VALUE,
-                                 IDC_LOCAL_VALUE,  IDC_BREAK,          IDC_STOP,           IDC_GO_CAPTION,
-                                 IDC_STOP_CAPTION, IDC_STEP_CAPTION,   IDC_STEP_INTO_CAPTION, IDC_EXIT_CAPTION,
-                                 IDC_BREAK_CAPTION, IDC_VARIABLES_GROUP, IDC_SOURCE_LABEL, IDC_WATCH_LABEL,
-                                 IDC_GLOBAL_LABEL, IDC_LOCAL_LABEL};
+// The controls that take the control font, in the order the window gives it.
+constexpr int kFontControls[] = {
+    IDC_EXIT,        IDC_STEP,        IDC_STEP_INTO,    IDC_GO,           IDC_SOURCE_PLACEHOLDER,
+    IDC_GLOBAL_NAMES, IDC_LOCAL_NAMES, IDC_GLOBAL_VALUE, IDC_LOCAL_VALUE, IDC_BREAK,
+    IDC_STOP,        IDC_GO_CAPTION,  IDC_STOP_CAPTION, IDC_STEP_CAPTION, IDC_STEP_INTO_CAPTION,
+    IDC_EXIT_CAPTION, IDC_BREAK_CAPTION, IDC_VARIABLES_GROUP, IDC_SOURCE_LABEL, IDC_WATCH_LABEL,
+    IDC_GLOBAL_LABEL, IDC_LOCAL_LABEL};
 
 constexpr int kCaptionStatics[] = {IDC_GO_CAPTION,        IDC_STOP_CAPTION, IDC_STEP_CAPTION,
                                    IDC_STEP_INTO_CAPTION, IDC_EXIT_CAPTION, IDC_BREAK_CAPTION};
