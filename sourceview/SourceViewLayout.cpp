@@ -34,7 +34,7 @@ SourceLineRange SourceViewVisibleRange(const SourceView* view, int32_t first, in
 }
 
 int32_t SourceViewLineTop(const SourceView* view, int32_t line) {
-  return (line - view->firstVisibleLine) * view->lineHeight;
+  return (line - view->firstVisibleLine) * view->lineHeight - view->descent;
 }
 
 int32_t SourceViewScrollMax(const SourceView* view) { return std::max(0, view->lineCount - view->visibleLines); }

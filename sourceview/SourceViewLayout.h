@@ -38,9 +38,10 @@ SourceLineRange SourceViewPaintRange(const SourceView* view, int32_t top, int32_
 // those from the first visible line to visibleLines + 1 below it, and none at
 // or past lineCount.
 SourceLineRange SourceViewVisibleRange(const SourceView* view, int32_t first, int32_t last);
-// Client row at which line's text is drawn: its slot's top. (Raised by the
-// font's descent, the first line's capitals would lose their top rows, and
-// the lowest rows of each line would hit the line below.)
+// Client row at which line's text is drawn: its slot's top raised by the
+// font's descent. The text then sits on the slot's baseline; the price is
+// that the top line shows its tallest glyphs a few rows short, and that a
+// click in the lowest rows of a line's text hits the slot of the line below.
 int32_t SourceViewLineTop(const SourceView* view, int32_t line);
 
 // Highest first visible line the scroll bar reaches: max(0, lineCount - visibleLines).

@@ -87,8 +87,9 @@ TEST_F(SourceWindowTest, TheCurrentLineComesIntoViewSecondFromTheTop) {
   SourceWindowShowLine(source, 1);
   EXPECT_EQ(SourceWindowFirstVisibleLine(source), 0);
   EXPECT_EQ(SourceViewLineMark(view, 0), kColorCurrentLine);
-  // The mark is painted: line 0 is white on black to the right edge.
-  EXPECT_EQ(CountLinePixels(view, 0, kTestBlack, view->clientWidth - 20), 20 * view->lineHeight);
+  // The mark is painted: line 0 is white on black to the right edge (the
+  // rows of its cell that lie inside the client area).
+  EXPECT_EQ(CountLinePixels(view, 0, kTestBlack, view->clientWidth - 20), 20 * (view->lineHeight - view->descent));
   SourceWindowDestroy(source);
 }
 

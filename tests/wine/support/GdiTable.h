@@ -13,7 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// One entry of the table (24 bytes on 64-bit Windows and Wine).
+// One entry of the table, as Wine lays it out for 32-bit and 64-bit processes
+// alike (24 bytes; the tests run under Wine).
 struct GdiTableEntry {
   uint64_t kernelObject;
   uint32_t owner;
@@ -22,10 +23,14 @@ struct GdiTableEntry {
   uint8_t flags;
   uint64_t user;
 };
-static_assert(sizeof(GdiTableEntry) == 24, "a 64-bit handle table entry");
+static_assert(sizeof(GdiTableEntry) == 24, "a handle table entry");
 
 constexpr int kGdiTableEntries = 0x10000;
-constexpr size_t kPebGdiSharedHandleTable = 0xF8;  // offset in the 64-bit PEB
+#ifdef _WIN64
+constexpr size_t kPebGdiSharedHandleTable = 0xF8;  // offset in the PEB
+#else
+constexpr size_t kPebGdiSharedHandleTable = 0x94;
+#endif
 
 // -1 when the process has no table to read.
 inline int LiveGdiObjects() {

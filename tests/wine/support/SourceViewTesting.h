@@ -13,6 +13,7 @@
 #include "WineTestSupport.h"
 #include "sourceview/ColorScheme.h"
 #include "sourceview/SourceView.h"
+#include "sourceview/SourceViewLayout.h"
 #include "sourceview/SourceViewWindow_win.h"
 #include "sourceview/SourceWindow.h"
 #include "sourceview/Vocabulary.h"
@@ -105,7 +106,9 @@ class SourceTestStage {
 };
 
 // Pixels of exactly `color` in the text cell of line `line` (in view), from
-// column `from` to the client's right edge.
+// column `from` to the client's right edge. The cell is where the line is
+// drawn, raised by the font's descent; of the top line only the rows inside
+// the client area count.
 inline int CountLinePixels(const SourceView* view, int line, COLORREF color, int from = 0) {
   UpdateWindow(view->window);
   RECT client;
@@ -113,7 +116,7 @@ inline int CountLinePixels(const SourceView* view, int line, COLORREF color, int
   HDC dc = GetDC(view->window);
   if (!dc) return 0;
   int count = 0;
-  const int top = (line - view->firstVisibleLine) * view->lineHeight;
+  const int top = SourceViewLineTop(view, line);
   for (int y = std::max(0, top); y < top + view->lineHeight && y < client.bottom; y++)
     for (int x = from; x < client.right; x++)
       if (GetPixel(dc, x, y) == color) count++;
