@@ -61,6 +61,15 @@
 #define IDM_SET_COLORS            1001  // system-menu commands
 #define IDM_ABOUT                 1002
 
+// Faces of the main window's owner-drawn buttons: normal; pressed +1, disabled +2
+#define IDB_EXIT_FACE             550
+#define IDB_STOP_FACE             553
+#define IDB_STEP_INTO_FACE        556
+#define IDB_STEP_FACE             559
+#define IDB_GO_FACE               562
+#define IDB_BREAK_FACE            565
+#define IDB_WATCH_FACE            568   // WG and WL
+
 // The Color dialog (template 502)
 #define IDD_COLOR_DIALOG          502
 #define IDC_COLOR_DEFAULTS        50    // "&Default Colors"

@@ -8,16 +8,29 @@
 
 #include <cstdio>
 
+#include "debuginfo/SourceFileList.h"
+#include "resources/resource.h"
 #include "session/DebugSession.h"
 #include "sourceview/SourceWindow.h"
 #include "ui/BreakpointsDialog_win.h"
+#include "ui/MainWindow_win.h"
 #include "ui/VariablesPanel_win.h"
+#include "ui/Watch_win.h"
 #include "util/Path.h"
 #include "util/Text.h"
 
 namespace {
 
 constexpr int kBreakpointList = 401;  // list box of the Set Breakpoints dialog
+
+// What the user may touch only while the script is stopped.
+constexpr int kStoppedControls[] = {IDC_STEP,         IDC_STEP_INTO,   IDC_GO,           IDC_WATCH_LOCAL,
+                                    IDC_WATCH_GLOBAL, IDC_GLOBAL_NAMES, IDC_LOCAL_NAMES, IDC_GLOBAL_VALUE,
+                                    IDC_LOCAL_VALUE,  IDC_BREAK};
+
+void EnableView(SourceWindow* source, void* stopped) {
+  EnableWindow(SourceWindowViewWindow(source), *static_cast<int*>(stopped));
+}
 
 }  // namespace
 
@@ -29,9 +42,21 @@ void SessionWindowsRaise(DebugSession* session, int show) {
   if (show) ShowWindow(session->mainWindow, SW_SHOW);
 }
 
-void SessionWindowsEnable(DebugSession* session, int stopped) { session->stopped = stopped; }
+void SessionWindowsEnable(DebugSession* session, int stopped) {
+  session->stopped = stopped;
+  HWND main = session->mainWindow;
+  if (!main) return;
+  for (int id : kStoppedControls) EnableWindow(GetDlgItem(main, id), stopped);
+  // Every file's view carries the id of the source view; the one shown and
+  // the hidden ones follow the state alike.
+  SourceFileListVisitViews(session->sourceFiles, EnableView, &stopped);
+  EnableWindow(WatchGetWindow(session->watch), stopped);
+  EnableWindow(GetDlgItem(main, IDC_STOP), !stopped);
+}
 
-void SessionWindowsEnableStop(DebugSession*) {}
+void SessionWindowsEnableStop(DebugSession* session) {
+  if (session->mainWindow) EnableWindow(GetDlgItem(session->mainWindow, IDC_STOP), TRUE);
+}
 
 void SessionWindowsSwitchSource(SourceWindow* shown, SourceWindow* hidden) {
   if (hidden && hidden != shown) SourceWindowShow(hidden, 0);
@@ -50,11 +75,17 @@ void SessionWindowsShowLine(SourceWindow* source, int32_t line) {
   if (source) SourceWindowShowLine(source, line);
 }
 
-void SessionWindowsUpdateSourceLabel(DebugSession*) {}
+void SessionWindowsUpdateSourceLabel(DebugSession* session) {
+  if (!session->mainWindow || !session->currentSource) return;
+  char text[kTextSize + 16];
+  std::snprintf(text, sizeof text, "%s %d ", MainWindowSourceLabel(),
+                SourceWindowFirstVisibleLine(session->currentSource) + 1);
+  SetDlgItemTextA(session->mainWindow, IDC_SOURCE_LABEL, text);
+}
 
 void SessionWindowsRefreshVariables(DebugSession* session) { VariablesPanelRefresh(session); }
 
-void SessionWindowsRefreshWatch(DebugSession*) {}
+void SessionWindowsRefreshWatch(DebugSession* session) { WatchRefresh(session->watch); }
 
 void SessionWindowsOpenBreakpoints(DebugSession* session) {
   if (session) BreakpointsDialogRun(session->mainWindow, session->breakpoints);

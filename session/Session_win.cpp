@@ -14,7 +14,10 @@
 #include "qndbgc.h"
 #include "session/BreakpointTable.h"
 #include "session/DebugSession.h"
+#include "sourceview/SourceWindow.h"
 #include "sourceview/Vocabulary.h"
+#include "ui/MainWindow_win.h"
+#include "ui/VariablesPanel_win.h"
 #include "util/Font.h"
 
 namespace {
@@ -116,14 +119,23 @@ extern "C" INT_PTR WINAPI QNdbgInit(INT_PTR hostContext, const HostCallbacks* ca
     return 0;
   SourceFileListSetMain(session->sourceFiles, session->scriptFileName);
   session->currentFileName[0] = 0;
-  // The main window (with the source windows, the watch window, the one-shot
-  // breakpoint at the first statement) joins here as it is built.
+  // The main window brings the source windows, the watch window, the one-shot
+  // breakpoint at the first statement and the global names.
+  if (!MainWindowCreate(session, outMainWindow)) return 0;
   session->breakpoints = BreakpointTableCreate(session->functionTable, session->lineTable, session);
+  InvalidateRect(SourceWindowViewWindow(session->currentSource), nullptr, TRUE);
+  SourceWindowShow(session->currentSource, 1);
   return 1;
 }
 
 extern "C" INT_PTR WINAPI QNdbgExit(void) {
   if (DebugSession* session = DebugSessionCurrent()) {
+    if (session->mainWindow && IsWindow(session->mainWindow)) {
+      VariablesPanelRestoreEdits(session);
+      DestroyWindow(session->mainWindow);
+    }
+    session->mainWindow = nullptr;
+    session->watch = nullptr;  // went with its window
     std::memset(&session->callbacks, 0, sizeof session->callbacks);
     DestroySymbolTables(session);
     BreakpointTableDestroy(session->breakpoints);

@@ -47,9 +47,9 @@ TEST(HostSamples, SetupInstallsEveryComponentIntoTheTarget) {
   EXPECT_NE(std::string::npos, run.output.find("4 components, 6 files")) << run.output;
   for (const char* file : {"notes.exe", "readme.txt", "notes.cfg", "Help/notes.hlp", "Templates/letter.txt",
                            "Templates/memo.txt"}) {
-    EXPECT_TRUE(IsFile(target + "/Northwind/Notes/" + file)) << file;
+    EXPECT_TRUE(IsFile(target + "/Brightfield/Notes/" + file)) << file;
   }
-  std::ifstream config(target + "/Northwind/Notes/notes.cfg");
+  std::ifstream config(target + "/Brightfield/Notes/notes.cfg");
   std::string first;
   config >> first;
   EXPECT_EQ("[Notes]", first);

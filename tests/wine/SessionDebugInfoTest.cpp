@@ -29,6 +29,12 @@ std::string MinimalFile() {
 TEST(SessionDebugInfo, InitLoadsTheTablesAndExitGivesThemBack) {
   TempDir folder;
   std::string path = folder.Write("SETUP.DBG", MinimalFile());
+  // The main window shows the main script, which the debug information names
+  // without a folder: it is found in the current one.
+  folder.Write("MAIN.Q", "program\r\nend;\r\n");
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(sizeof previous, previous);
+  SetCurrentDirectoryA(folder.Path().c_str());
   HostCallbacks callbacks{};
   HWND mainWindow = nullptr;
   int freeSlots = -1;
@@ -37,7 +43,7 @@ TEST(SessionDebugInfo, InitLoadsTheTablesAndExitGivesThemBack) {
     DebugSession* current = DebugSessionCurrent();
     ASSERT_NE(current, nullptr);
     EXPECT_STREQ(current->scriptFileName, "MAIN.Q");
-    EXPECT_STREQ(current->currentFileName, "");
+    EXPECT_STREQ(current->currentFileName, "MAIN.Q");  // the main window shows the main script
     int32_t line = 0, file = -1, block = 0;
     ASSERT_EQ(LineTableFindLine(current->lineTable, 1, 0, &line, &file), 1);
     EXPECT_EQ(line, 9);
@@ -53,6 +59,7 @@ TEST(SessionDebugInfo, InitLoadsTheTablesAndExitGivesThemBack) {
     if (session == 0) freeSlots = MemPoolFreeSlots();
     EXPECT_EQ(MemPoolFreeSlots(), freeSlots) << "session " << session << " kept a pool";
   }
+  SetCurrentDirectoryA(previous);
 }
 
 TEST(SessionDebugInfo, MissingFileFailsWithTheDebuggersMessage) {
