@@ -61,7 +61,7 @@ TEST(SetupSession, AfterGoTheInstallationCompletesUnderTheDebugger) {
   EXPECT_EQ("", session.Problem()) << session.Transcript();
   EXPECT_EQ(1u, session.Stops().size());
   EXPECT_NE(std::string::npos, session.Output().find("4 components, 6 files")) << session.Output();
-  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((target.Path() + "\\Northwind\\Notes\\Help\\notes.hlp").c_str()));
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((target.Path() + "\\Brightfield\\Notes\\Help\\notes.hlp").c_str()));
 }
 
 }  // namespace
