@@ -20,15 +20,16 @@
 
 namespace {
 
+// A callback of the system: a lambda does not convert to its calling
+// convention on 32-bit Windows.
+BOOL CALLBACK CountWindow(HWND, LPARAM counter) {
+  ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+
 int TopLevelWindows() {
   int count = 0;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND, LPARAM counter) -> BOOL {
-        ++*reinterpret_cast<int*>(counter);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 
