@@ -163,6 +163,9 @@ Outcome Shot(SessionDriver* d, const std::string& name) {
     if (window && IsWindow(window))
       RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }
+  // What the windows painted reaches the display when the thread next waits
+  // for messages; wait once without taking any, so nothing is dispatched here.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
   std::string path = d->shotsFolder + "\\" + name + ".bmp";
   if (!SaveScreenBmp(path)) return Fail(d, "cannot write the screenshot " + path);
   Note(d, "  shot " + path);
