@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "qndbgc.h"
 #include "resources/resource.h"
 #include "session/DebugSession.h"
+#include "session/HostLink.h"
 #include "session/Session.h"
 #include "sourceview/SourceWindow.h"
 #include "support/SessionScript.h"
@@ -170,6 +172,32 @@ TEST_F(SessionLifeTest, EachSessionMakesTheAboutFontAnew) {
     ExpectNothingLeftAfterExit("About session");
     EXPECT_EQ(SessionAboutFont(), nullptr);
   }
+}
+
+INT_PTR WINAPI DepthSeven(INT_PTR) { return 7; }
+
+TEST_F(SessionLifeTest, AHostWithoutCallbacksGetsASessionThatAsksNothing) {
+  HostCallbacks none{};
+  ASSERT_EQ(QNdbgInit(0, &none, 0, 0, script.debugPath.c_str(), &main), 1);
+  DebugSession* session = DebugSessionCurrent();
+  ASSERT_NE(session, nullptr);
+  EXPECT_TRUE(IsWindowVisible(main));
+  for (int operation = 0; operation <= 15; operation++)
+    EXPECT_EQ(HostCall(session, operation, 0, 0, 0), -1) << "operation " << operation;
+  // A breakpoint stop with no host to ask still stops and shows the line.
+  EXPECT_EQ(QNdbgBreak(1, 0, 0), 0);
+  EXPECT_EQ(session->stopped, 1);
+  EXPECT_GT(session->currentLine, 0);
+  ExpectNothingLeftAfterExit("session without callbacks");
+
+  // The session keeps a copy of the host's table: the host may free its own.
+  auto table = std::make_unique<HostCallbacks>();
+  table->GetCallDepth = DepthSeven;
+  ASSERT_EQ(QNdbgInit(0, table.get(), 0, 0, script.debugPath.c_str(), &main), 1);
+  table->GetCallDepth = nullptr;
+  table.reset();
+  EXPECT_EQ(HostCall(DebugSessionCurrent(), kHostGetCallDepth), 7);
+  ExpectNothingLeftAfterExit("session with a freed callback table");
 }
 
 }  // namespace
