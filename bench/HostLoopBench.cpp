@@ -17,6 +17,7 @@
 
 #include "debuginfo/LineTable.h"
 #include "debuginfo/SourceFileList.h"
+#include "BenchScripts.h"
 #include "host/DebuggerLink.h"
 #include "session/DebugSession.h"
 #include "session/ExecutionControl.h"
@@ -25,29 +26,12 @@
 
 namespace {
 
-const char kScript[] =
-    "prototype Work();\n"
-    "function Work()\n"
-    "  NUMBER n;\n"
-    "begin\n"
-    "  n = 0;\n"
-    "  while (n < 500000)\n"
-    "    n = n + 1;\n"
-    "  endwhile;\n"
-    "end;\n"
-    "program\n"
-    "  Work();\n"
-    "endprogram\n";
-
-// program: call, endprogram; Work: n = 0, 500001 tests, 500000 bodies, loop exit, end
-constexpr double kStatements = 2 + 1 + 500001 + 500000 + 1 + 1;
-
 const QnProgram& Program() {
   static QnProgram program;
   static bool compiled = false;
   if (!compiled) {
     std::string error;
-    compiled = QnCompileMemory({{"loop.qn", kScript}}, "loop.qn", &program, &error);
+    compiled = QnCompileMemory({{"loop.qn", kBenchLoopScript}}, "loop.qn", &program, &error);
     if (!compiled) std::fprintf(stderr, "%s\n", error.c_str());
   }
   return program;
@@ -66,7 +50,7 @@ void RunLoop(benchmark::State& state, QnHook hook, int mask, int32_t poll) {
     state.ResumeTiming();
   }
   state.counters["per_statement"] =
-      benchmark::Counter(kStatements * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+      benchmark::Counter(kBenchLoopStatements * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 int IdleHook(QnVm*, const QnHookEvent&, void*) { return 0; }
@@ -129,7 +113,7 @@ static void TraceDebugger(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["per_statement"] =
-      benchmark::Counter(kStatements * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+      benchmark::Counter(kBenchLoopStatements * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(Plain)->Unit(benchmark::kMillisecond);

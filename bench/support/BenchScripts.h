@@ -1,6 +1,7 @@
-// The scripts the benchmarks load, made the same way natively and under Wine:
-// the debug information of a large script (written by the debug information
-// writer) and the text of a long installation script.
+// The scripts the benchmarks run and load, the same natively and under Wine:
+// a loop of a million statements, the debug information of a large script
+// (written by the debug information writer) and the text of a long
+// installation script.
 #pragma once
 
 #include <cstdio>
@@ -9,6 +10,24 @@
 
 #include "DebugInfoWriter/DebugInfoWriter.h"
 #include "sourceview/SourceView.h"
+
+// The loop users feel the debugger in: a function whose loop runs a million
+// statements, called once from the program.
+inline constexpr char kBenchLoopScript[] =
+    "prototype Work();\n"
+    "function Work()\n"
+    "  NUMBER n;\n"
+    "begin\n"
+    "  n = 0;\n"
+    "  while (n < 500000)\n"
+    "    n = n + 1;\n"
+    "  endwhile;\n"
+    "end;\n"
+    "program\n"
+    "  Work();\n"
+    "endprogram\n";
+// program: call, endprogram; Work: n = 0, 500001 tests, 500000 bodies, loop exit, end
+inline constexpr double kBenchLoopStatements = 2 + 1 + 500001 + 500000 + 1 + 1;
 
 // The large script: 50 source files, 2,000 functions (40 per file) of 95
 // statements with 5 local string and 5 local number variables each, 10,000

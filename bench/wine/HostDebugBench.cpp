@@ -28,27 +28,11 @@
 #include <string>
 #include <vector>
 
+#include "BenchScripts.h"
 #include "host/DebuggerLink.h"
 #include "host/QnEngine.h"
 
 namespace {
-
-const char kScript[] =
-    "prototype Work();\n"
-    "function Work()\n"
-    "  NUMBER n;\n"
-    "begin\n"
-    "  n = 0;\n"
-    "  while (n < 500000)\n"
-    "    n = n + 1;\n"
-    "  endwhile;\n"
-    "end;\n"
-    "program\n"
-    "  Work();\n"
-    "endprogram\n";
-
-// program: call, endprogram; Work: n = 0, 500001 tests, 500000 bodies, loop exit, end
-constexpr double kStatements = 2 + 1 + 500001 + 500000 + 1 + 1;
 
 constexpr int kGo = 503, kStep = 501;  // the main window's buttons
 
@@ -162,7 +146,7 @@ struct Bench {
     INT_PTR context = reinterpret_cast<INT_PTR>(&link);
     volatile INT_PTR sink = 0;
     double start = Now();
-    for (int i = 0; i < static_cast<int>(kStatements); ++i) {
+    for (int i = 0; i < static_cast<int>(kBenchLoopStatements); ++i) {
       sink = sink + callbacks->GetStatementClass(context, 1, i & 3);
       callbacks->SetTrace(context, 1);
       sink = sink + callbacks->GetCallDepth(context);
@@ -179,7 +163,7 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-double Ns(double seconds) { return 1e9 * seconds / kStatements; }
+double Ns(double seconds) { return 1e9 * seconds / kBenchLoopStatements; }
 
 }  // namespace
 
@@ -193,7 +177,7 @@ int main(int argc, char** argv) {
   const std::string script = std::string(folder) + "qn-host-debug-bench.qn";
   bench.debugFile = std::string(folder) + "qn-host-debug-bench.dbg";
   std::FILE* source = std::fopen(script.c_str(), "wb");
-  if (!source || std::fputs(kScript, source) < 0 || std::fclose(source) != 0) {
+  if (!source || std::fputs(kBenchLoopScript, source) < 0 || std::fclose(source) != 0) {
     std::fprintf(stderr, "cannot write %s\n", script.c_str());
     return 1;
   }
@@ -222,7 +206,7 @@ int main(int argc, char** argv) {
   DeleteFileA(script.c_str());
 
   const double a = Median(plain), b = Median(idle), c = Median(stepping), h = Median(host), k = Median(callbacks);
-  std::printf("%d rounds, medians; %.0f statements a run\n\n", rounds, kStatements);
+  std::printf("%d rounds, medians; %.0f statements a run\n\n", rounds, kBenchLoopStatements);
   std::printf("| run | ms | ns per statement | vs (a) |\n|---|---:|---:|---:|\n");
   std::printf("| (a) no debugger | %.1f | %.1f | 1 |\n", 1e3 * a, Ns(a));
   std::printf("| (b) under QNDBGC.DLL after Go: tracing off, no breakpoint reached | %.1f | %.1f | %.3f |\n", 1e3 * b,

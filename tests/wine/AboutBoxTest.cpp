@@ -26,13 +26,6 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kCyan = RGB(0, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-std::string DllPath() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string program(path, length);
-  return program.substr(0, program.find_last_of("\\/") + 1) + "QNDBGC.DLL";
-}
-
 std::string Text(HWND dialog, int id) {
   char text[256] = "";
   GetDlgItemTextA(dialog, id, text, sizeof text);
@@ -95,7 +88,7 @@ void RunAbout(HWND owner, std::function<void(HWND)> act) {
 
 TEST(AboutBox, ShowsNameVersionOfTheLibrarysOwnFileSeparatorAndRaisedFace) {
   uint32_t high = 0, low = 0;
-  ASSERT_EQ(GetFileVersion(DllPath().c_str(), &high, &low), 0);
+  ASSERT_EQ(GetFileVersion(DebuggerDllPath().c_str(), &high, &low), 0);
   char dllVersion[32];
   snprintf(dllVersion, sizeof dllVersion, "%d.%d.%d.%d", HIWORD(high), LOWORD(high), HIWORD(low), LOWORD(low));
   char built[32];

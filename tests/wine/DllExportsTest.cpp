@@ -9,20 +9,14 @@
 #include "qndbgc.h"
 #include "resources/resource.h"
 #include "resources/version.h"
+#include "support/WineTestSupport.h"
 
 namespace {
-
-std::string DllPath() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string program(path, length);
-  return program.substr(0, program.find_last_of("\\/") + 1) + "QNDBGC.DLL";
-}
 
 class DllExportsTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    library = LoadLibraryA(DllPath().c_str());
+    library = LoadLibraryA(DebuggerDllPath().c_str());
     loadError = GetLastError();
   }
   static void TearDownTestSuite() {
@@ -30,7 +24,7 @@ class DllExportsTest : public testing::Test {
     library = nullptr;
   }
   void SetUp() override {
-    ASSERT_NE(library, nullptr) << "LoadLibraryA(" << DllPath() << ") failed, error " << loadError;
+    ASSERT_NE(library, nullptr) << "LoadLibraryA(" << DebuggerDllPath() << ") failed, error " << loadError;
   }
   static HMODULE library;
   static DWORD loadError;
@@ -52,7 +46,7 @@ TEST_F(DllExportsTest, ExitProcedureAnswersOne) {
 }
 
 TEST_F(DllExportsTest, CarriesItsVersion) {
-  const std::string path = DllPath();
+  const std::string path = DebuggerDllPath();
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
   ASSERT_GT(size, 0u) << "no VERSIONINFO, error " << GetLastError();

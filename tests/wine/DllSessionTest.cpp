@@ -16,18 +16,11 @@
 
 namespace {
 
-std::string DllPath() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string program(path, length);
-  return program.substr(0, program.find_last_of("\\/") + 1) + "QNDBGC.DLL";
-}
-
 class DllSessionTest : public testing::Test {
  protected:
   void SetUp() override {
-    library = LoadLibraryA(DllPath().c_str());
-    ASSERT_NE(library, nullptr) << DllPath() << ": error " << GetLastError();
+    library = LoadLibraryA(DebuggerDllPath().c_str());
+    ASSERT_NE(library, nullptr) << DebuggerDllPath() << ": error " << GetLastError();
     init = reinterpret_cast<decltype(&QNdbgInit)>(GetProcAddress(library, "QNdbgInit"));
     debuggerBreak = reinterpret_cast<decltype(&QNdbgBreak)>(GetProcAddress(library, "QNdbgBreak"));
     exit = reinterpret_cast<decltype(&QNdbgExit)>(GetProcAddress(library, "QNdbgExit"));

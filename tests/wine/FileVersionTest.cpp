@@ -12,16 +12,9 @@
 
 namespace {
 
-std::string DllPath() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string program(path, length);
-  return program.substr(0, program.find_last_of("\\/") + 1) + "QNDBGC.DLL";
-}
-
 TEST(GetFileVersion, OfTheDebuggerItselfIsItsVersion) {
   uint32_t high = 0, low = 0;
-  ASSERT_EQ(GetFileVersion(DllPath().c_str(), &high, &low), 0) << DllPath();
+  ASSERT_EQ(GetFileVersion(DebuggerDllPath().c_str(), &high, &low), 0) << DebuggerDllPath();
   EXPECT_EQ(high, static_cast<uint32_t>(MAKELONG(QN_VERSION_MINOR, QN_VERSION_MAJOR)));
   EXPECT_EQ(low, static_cast<uint32_t>(MAKELONG(QN_VERSION_BUILD, QN_VERSION_PATCH)));
   char text[32];

@@ -229,6 +229,13 @@ bool SaveWindowBmp(HWND window, const std::string& path) {
   return written;
 }
 
+std::string DebuggerDllPath() {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string program(path, length);
+  return program.substr(0, program.find_last_of("\\/") + 1) + "QNDBGC.DLL";
+}
+
 std::string ScreenshotPath(const std::string& name) {
   const char* folder = getenv("QN_SCREENSHOTS");
   if (!folder || !*folder) return name;

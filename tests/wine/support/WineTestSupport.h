@@ -93,6 +93,9 @@ COLORREF ReadPixel(HWND window, int x, int y);
 // failure. The shell turns it into a PNG (ImageMagick's convert).
 bool SaveWindowBmp(HWND window, const std::string& path);
 
+// The built QNDBGC.DLL, which lies beside the test programs.
+std::string DebuggerDllPath();
+
 // Where a test puts screenshots: the folder the test script names in
 // QN_SCREENSHOTS (a Unix path, reached through Wine's Z: drive), else the
 // current folder.
