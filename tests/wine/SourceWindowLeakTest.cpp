@@ -17,25 +17,12 @@ namespace {
 // this program's import table: patched, they show every brush made and every
 // device context taken.
 GdiObjectTracker* gBrushes = nullptr;
-int gDcBalance = 0;
 decltype(&CreateSolidBrush) gCreateSolidBrush = nullptr;
-decltype(&GetDC) gGetDC = nullptr;
-decltype(&ReleaseDC) gReleaseDC = nullptr;
 
 HBRUSH WINAPI TrackedCreateSolidBrush(COLORREF color) {
   HBRUSH brush = gCreateSolidBrush(color);
   if (brush) gBrushes->Track(brush, "brush");
   return brush;
-}
-HDC WINAPI CountedGetDC(HWND window) {
-  HDC dc = gGetDC(window);
-  if (dc) gDcBalance++;
-  return dc;
-}
-int WINAPI CountedReleaseDC(HWND window, HDC dc) {
-  int released = gReleaseDC(window, dc);
-  if (released) gDcBalance--;
-  return released;
 }
 
 int ChildCount(HWND parent) {
@@ -54,10 +41,8 @@ TEST(SourceWindowLeaks, AThousandSourceWindowsLeaveNothingBehind) {
   gBrushes = &brushes;
   gCreateSolidBrush = reinterpret_cast<decltype(&CreateSolidBrush)>(
       PatchImport("gdi32.dll", "CreateSolidBrush", reinterpret_cast<void*>(TrackedCreateSolidBrush)));
-  gGetDC = reinterpret_cast<decltype(&GetDC)>(PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(CountedGetDC)));
-  gReleaseDC = reinterpret_cast<decltype(&ReleaseDC)>(
-      PatchImport("user32.dll", "ReleaseDC", reinterpret_cast<void*>(CountedReleaseDC)));
-  ASSERT_TRUE(gCreateSolidBrush && gGetDC && gReleaseDC);
+  DcBalance dcs;
+  ASSERT_TRUE(gCreateSolidBrush && dcs.Installed());
 
   const int freeSlots = MemPoolFreeSlots();
   const int children = ChildCount(stage.parent);
@@ -84,13 +69,11 @@ TEST(SourceWindowLeaks, AThousandSourceWindowsLeaveNothingBehind) {
   }
 
   PatchImport("gdi32.dll", "CreateSolidBrush", reinterpret_cast<void*>(gCreateSolidBrush));
-  PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(gGetDC));
-  PatchImport("user32.dll", "ReleaseDC", reinterpret_cast<void*>(gReleaseDC));
   EXPECT_EQ(made, 980);
   EXPECT_EQ(cancelled, 20);
   EXPECT_GE(brushes.Count(), 40u * 980) << "every painted line was seen";
   EXPECT_EQ(brushes.Alive().substr(0, 300), "");
-  EXPECT_EQ(gDcBalance, 0);
+  EXPECT_EQ(dcs.Balance(), 0);
   EXPECT_EQ(ChildCount(stage.parent), children);
   EXPECT_EQ(MemPoolFreeSlots(), freeSlots);
 }

@@ -210,25 +210,12 @@ TEST_F(WatchWindowTest, DozenWatchesWithOneMissingAndOneSelected) {
 // show every pen made and every device context taken.
 
 GdiObjectTracker* gPens = nullptr;
-int gDcBalance = 0;
 decltype(&CreatePen) gCreatePen = nullptr;
-decltype(&GetDC) gGetDC = nullptr;
-decltype(&ReleaseDC) gReleaseDC = nullptr;
 
 HPEN WINAPI TrackedCreatePen(int style, int width, COLORREF color) {
   HPEN pen = gCreatePen(style, width, color);
   if (pen) gPens->Track(pen, "pen");
   return pen;
-}
-HDC WINAPI CountedGetDC(HWND window) {
-  HDC dc = gGetDC(window);
-  if (dc) gDcBalance++;
-  return dc;
-}
-int WINAPI CountedReleaseDC(HWND window, HDC dc) {
-  int released = gReleaseDC(window, dc);
-  if (released) gDcBalance--;
-  return released;
 }
 
 TEST_F(WatchWindowTest, ManyWatchWindowsLeaveNoWindowNoGdiObjectAndUseOnePoolEach) {
@@ -236,11 +223,8 @@ TEST_F(WatchWindowTest, ManyWatchWindowsLeaveNoWindowNoGdiObjectAndUseOnePoolEac
   gPens = &pens;
   gCreatePen = reinterpret_cast<decltype(&CreatePen)>(
       PatchImport("gdi32.dll", "CreatePen", reinterpret_cast<void*>(TrackedCreatePen)));
-  gGetDC = reinterpret_cast<decltype(&GetDC)>(
-      PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(CountedGetDC)));
-  gReleaseDC = reinterpret_cast<decltype(&ReleaseDC)>(
-      PatchImport("user32.dll", "ReleaseDC", reinterpret_cast<void*>(CountedReleaseDC)));
-  ASSERT_TRUE(gCreatePen && gGetDC && gReleaseDC);
+  DcBalance dcs;
+  ASSERT_TRUE(gCreatePen && dcs.Installed());
 
   script.globals = {{"A", "1"}};
   auto makeUseAndDestroy = [&] {
@@ -265,11 +249,9 @@ TEST_F(WatchWindowTest, ManyWatchWindowsLeaveNoWindowNoGdiObjectAndUseOnePoolEac
   PumpMessages();
 
   PatchImport("gdi32.dll", "CreatePen", reinterpret_cast<void*>(gCreatePen));
-  PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(gGetDC));
-  PatchImport("user32.dll", "ReleaseDC", reinterpret_cast<void*>(gReleaseDC));
   EXPECT_GE(pens.Count(), 200u) << "the frames of every painted window were seen";
   EXPECT_EQ(pens.Alive().substr(0, 300), "");
-  EXPECT_EQ(gDcBalance, 0);
+  EXPECT_EQ(dcs.Balance(), 0);
   EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
   EXPECT_EQ(MemPoolFreeSlots(), freeSlots);
   EXPECT_EQ(BoxMemoryPool(), boxPool);

@@ -32,3 +32,36 @@ inline void* PatchImport(const char* dll, const char* function, void* replacemen
   }
   return nullptr;
 }
+
+// Counts the device contexts the program's code takes with GetDC and gives
+// back with ReleaseDC, while it lives: Balance() is 0 when every one taken
+// was given back. One at a time.
+class DcBalance {
+ public:
+  DcBalance() {
+    getDC = reinterpret_cast<decltype(&GetDC)>(PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(Get)));
+    releaseDC = reinterpret_cast<decltype(&ReleaseDC)>(
+        PatchImport("user32.dll", "ReleaseDC", reinterpret_cast<void*>(Release)));
+  }
+  ~DcBalance() {
+    if (getDC) PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(getDC));
+    if (releaseDC) PatchImport("user32.dll", "ReleaseDC", reinterpret_cast<void*>(releaseDC));
+  }
+  bool Installed() const { return getDC && releaseDC; }
+  int Balance() const { return balance; }
+
+ private:
+  static HDC WINAPI Get(HWND window) {
+    HDC dc = getDC(window);
+    if (dc) balance++;
+    return dc;
+  }
+  static int WINAPI Release(HWND window, HDC dc) {
+    int released = releaseDC(window, dc);
+    if (released) balance--;
+    return released;
+  }
+  static inline decltype(&GetDC) getDC = nullptr;
+  static inline decltype(&ReleaseDC) releaseDC = nullptr;
+  static inline int balance = 0;
+};
