@@ -39,9 +39,11 @@ INT_PTR WINAPI SetVarNumber(INT_PTR index, LONG value) {
   return LinkedVm() && QnVmSetNumber(LinkedVm(), VariableIndex(index), static_cast<int32_t>(value)) ? 1 : 0;
 }
 
+// SetTrace, GetStatementClass and GetCallDepth come with every traced
+// statement: they read and write the VM's debug state inline.
 INT_PTR WINAPI SetTrace(INT_PTR, INT_PTR on) {
-  if (!LinkedVm()) return 0;
-  QnVmSetTrace(LinkedVm(), on != 0);
+  if (!gLink) return 0;
+  QnDebugSetTrace(gLink->debug, on != 0);
   return 1;
 }
 
@@ -57,9 +59,8 @@ INT_PTR WINAPI SetBreakpoint(INT_PTR, INT_PTR persistent, INT_PTR set, INT_PTR b
 }
 
 INT_PTR WINAPI GetStatementClass(INT_PTR, INT_PTR block, INT_PTR offset) {
-  return LinkedVm() ? QnVmStatementClass(LinkedVm(), static_cast<int32_t>(block),
-                                         static_cast<int32_t>(offset))
-                    : 0;
+  if (!gLink) return 0;
+  return QnDebugStatementClass(gLink->debug, static_cast<int32_t>(block), static_cast<int32_t>(offset));
 }
 
 INT_PTR WINAPI GetPosition(INT_PTR, LONG* block, LONG* offset) {
@@ -70,7 +71,7 @@ INT_PTR WINAPI GetPosition(INT_PTR, LONG* block, LONG* offset) {
   return 1;
 }
 
-INT_PTR WINAPI GetCallDepth(INT_PTR) { return LinkedVm() ? QnVmCallDepth(LinkedVm()) : 0; }
+INT_PTR WINAPI GetCallDepth(INT_PTR) { return gLink ? gLink->debug->depth : 0; }
 
 INT_PTR WINAPI Suspend(INT_PTR) {
   if (!gLink) return 0;
@@ -99,13 +100,28 @@ const HostCallbacks kCallbacks = {GetVarText,   SetVarText,        GetVarNumber,
 
 // One QNdbgBreak call; true when the debugger stopped the script there (it is
 // then held until Resume or ExitScript).
+// The script is held while the debugger has it suspended.
+void Hold(DebuggerLink* link) {
+  if (!link->exitRequested && link->waitWhileSuspended) link->waitWhileSuspended(link);
+  link->suspended = false;
+}
+
 bool Break(DebuggerLink* link, INT_PTR mode, const QnHookEvent& event) {
   if (!link->api.breakAt) return false;
   link->api.breakAt(mode, event.block, event.offset);
   if (!link->suspended) return false;
-  if (!link->exitRequested && link->waitWhileSuspended) link->waitWhileSuspended(link);
-  link->suspended = false;
+  Hold(link);
   return true;
+}
+
+// A traced statement: the VM's statement hook, one call on to QNdbgBreak.
+int TracedStatement(void* user, int32_t block, int32_t offset) {
+  DebuggerLink* link = static_cast<DebuggerLink*>(user);
+  if (link->api.breakAt) {
+    link->api.breakAt(2, block, offset);
+    if (__builtin_expect(link->suspended, 0)) Hold(link);
+  }
+  return link->exitRequested ? 1 : 0;
 }
 
 int Hook(QnVm* vm, const QnHookEvent& event, void* user) {
@@ -130,10 +146,12 @@ const HostCallbacks* DebuggerLinkCallbacks() { return &kCallbacks; }
 
 INT_PTR DebuggerLinkOpen(DebuggerLink* link, QnVm* vm, const char* debugFileName) {
   link->vm = vm;
+  link->debug = QnVmDebug(vm);
   link->suspended = false;
   link->exitRequested = false;
   gLink = link;
   QnVmSetHook(vm, Hook, link, kQnMaskPoll, kDebuggerPollInterval);
+  QnVmSetStatementHook(vm, TracedStatement, link);
   if (!link->api.init) return 0;
   return link->api.init(reinterpret_cast<INT_PTR>(link), &kCallbacks, 0, 0, debugFileName,
                         &link->mainWindow);
