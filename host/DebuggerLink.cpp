@@ -5,6 +5,15 @@
 namespace {
 
 DebuggerLink* gLink = nullptr;
+// Copied from the linked VM's debug state for the callbacks of every traced
+// statement, one load short of it: the class tables (fixed for the VM's
+// life; none without a link), the depth counter (a zero without a link) and
+// the state SetTrace writes (null without a link).
+const QnClassTable* gClassTables = nullptr;
+uint32_t gClassBlocks = 0;
+const int32_t kNoDepth = 0;
+const int32_t* gDepth = &kNoDepth;
+QnVmDebugState* gDebug = nullptr;
 
 // The debugger may pass a local's index as the low 16 bits of -101 - i.
 int32_t VariableIndex(INT_PTR index) {
@@ -42,8 +51,8 @@ INT_PTR WINAPI SetVarNumber(INT_PTR index, LONG value) {
 // SetTrace, GetStatementClass and GetCallDepth come with every traced
 // statement: they read and write the VM's debug state inline.
 INT_PTR WINAPI SetTrace(INT_PTR, INT_PTR on) {
-  if (!gLink) return 0;
-  QnDebugSetTrace(gLink->debug, on != 0);
+  if (!gDebug) return 0;
+  QnDebugSetTrace(gDebug, on != 0);
   return 1;
 }
 
@@ -59,8 +68,7 @@ INT_PTR WINAPI SetBreakpoint(INT_PTR, INT_PTR persistent, INT_PTR set, INT_PTR b
 }
 
 INT_PTR WINAPI GetStatementClass(INT_PTR, INT_PTR block, INT_PTR offset) {
-  if (!gLink) return 0;
-  return QnDebugStatementClass(gLink->debug, static_cast<int32_t>(block), static_cast<int32_t>(offset));
+  return QnClassAt(gClassTables, gClassBlocks, static_cast<int32_t>(block), static_cast<int32_t>(offset));
 }
 
 INT_PTR WINAPI GetPosition(INT_PTR, LONG* block, LONG* offset) {
@@ -71,7 +79,7 @@ INT_PTR WINAPI GetPosition(INT_PTR, LONG* block, LONG* offset) {
   return 1;
 }
 
-INT_PTR WINAPI GetCallDepth(INT_PTR) { return gLink ? gLink->debug->depth : 0; }
+INT_PTR WINAPI GetCallDepth(INT_PTR) { return *gDepth; }
 
 INT_PTR WINAPI Suspend(INT_PTR) {
   if (!gLink) return 0;
@@ -150,6 +158,10 @@ INT_PTR DebuggerLinkOpen(DebuggerLink* link, QnVm* vm, const char* debugFileName
   link->suspended = false;
   link->exitRequested = false;
   gLink = link;
+  gClassTables = link->debug->blocks;
+  gClassBlocks = link->debug->blockCount;
+  gDepth = &link->debug->depth;
+  gDebug = link->debug;
   QnVmSetHook(vm, Hook, link, kQnMaskPoll, kDebuggerPollInterval);
   QnVmSetStatementHook(vm, TracedStatement, link);
   if (!link->api.init) return 0;
@@ -161,5 +173,11 @@ void DebuggerLinkClose(DebuggerLink* link) {
   if (link->api.exit) link->api.exit();
   if (link->vm) QnVmSetHook(link->vm, nullptr, nullptr, 0);
   link->mainWindow = nullptr;
-  if (gLink == link) gLink = nullptr;
+  if (gLink == link) {
+    gLink = nullptr;
+    gClassTables = nullptr;
+    gClassBlocks = 0;
+    gDepth = &kNoDepth;
+    gDebug = nullptr;
+  }
 }

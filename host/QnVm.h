@@ -91,11 +91,15 @@ struct QnVmDebugState {
   const QnClassTable* blocks = nullptr;
 };
 
-// The class of the statement at an address; 0 when there is none.
-inline int QnDebugStatementClass(const QnVmDebugState* state, int32_t block, int32_t offset) {
-  if (static_cast<uint32_t>(block) >= state->blockCount) return 0;
-  const QnClassTable& table = state->blocks[block];
+// The class of the statement at an address in per-block tables; 0 when
+// there is none.
+inline int QnClassAt(const QnClassTable* blocks, uint32_t blockCount, int32_t block, int32_t offset) {
+  if (static_cast<uint32_t>(block) >= blockCount) return 0;
+  const QnClassTable& table = blocks[block];
   return static_cast<uint32_t>(offset) < table.count ? table.classes[offset] : 0;
+}
+inline int QnDebugStatementClass(const QnVmDebugState* state, int32_t block, int32_t offset) {
+  return QnClassAt(state->blocks, state->blockCount, block, offset);
 }
 // Tracing takes effect only while a hook is installed.
 inline void QnDebugSetTrace(QnVmDebugState* state, bool on) { state->trace = on ? state->hooked : 0; }

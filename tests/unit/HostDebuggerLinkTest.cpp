@@ -437,6 +437,11 @@ TEST(HostDebuggerLink, CallbacksReadAndWriteVariablesPositionAndDepth) {
   EXPECT_EQ(kQnFinished, session.status);
   EXPECT_EQ(1000, session.script.Number("nSeen"));
   EXPECT_EQ("changed", session.script.String("szSeen"));
+  // Once the session is closed the callbacks answer for no script.
+  const HostCallbacks* cb = session.standIn.cb;
+  EXPECT_EQ(0, cb->GetStatementClass(session.standIn.ctx, 1, 0));
+  EXPECT_EQ(0, cb->GetCallDepth(session.standIn.ctx));
+  EXPECT_EQ(0, cb->SetTrace(session.standIn.ctx, 1));
 }
 
 TEST(HostDebuggerLink, ExitWhileStoppedEndsTheScriptAndClearAllDropsUserBreakpoints) {
