@@ -20,8 +20,7 @@ LineTable* LineTableCreate() {
 namespace {
 
 LineAddressAnswer& RecentSlot(LineTable* table, int32_t block, int32_t offset) {
-  uint32_t slot = static_cast<uint32_t>(offset) + 7u * static_cast<uint32_t>(block);
-  return table->recent[slot & (kLineAddressCacheSize - 1)];
+  return table->recent[LineAddressSlot(block, offset)];
 }
 
 }  // namespace
@@ -51,16 +50,10 @@ const LineRecord* Lookup(const HashTable* hash, int32_t first, int32_t second) {
 
 }  // namespace
 
-int LineTableFindLine(LineTable* table, int32_t block, int32_t offset, int32_t* line, int32_t* fileIndex) {
-  if (!table) return 0;
+const LineRecord* LineTableLookUpAddress(LineTable* table, int32_t block, int32_t offset) {
   LineAddressAnswer& recent = RecentSlot(table, block, offset);
-  if (!recent.known || recent.block != block || recent.offset != offset)
-    recent = {block, offset, Lookup(table->byAddress, block, offset), true};
-  const LineRecord* record = recent.record;
-  if (!record) return 0;
-  if (line) *line = record->line;
-  if (fileIndex) *fileIndex = record->fileIndex;
-  return 1;
+  recent = {block, offset, Lookup(table->byAddress, block, offset), true};
+  return recent.record;
 }
 
 int LineTableFindAddress(LineTable* table, int32_t line, int32_t fileIndex, int32_t* block, int32_t* offset) {

@@ -48,8 +48,25 @@ LineTable* LineTableCreate();
 // Appends the record and enters it under both keys: 1, or 0 when it could not
 // be stored.
 int LineTableAdd(LineTable* table, int32_t line, int32_t fileIndex, int32_t block, int32_t offset);
+inline uint32_t LineAddressSlot(int32_t block, int32_t offset) {
+  return (static_cast<uint32_t>(offset) + 7u * static_cast<uint32_t>(block)) & (kLineAddressCacheSize - 1);
+}
+// The hash table's answer for (block, offset), kept in its cache slot.
+const LineRecord* LineTableLookUpAddress(LineTable* table, int32_t block, int32_t offset);
+
 // 1 with the line and file index of the statement at (block, offset), or 0.
-int LineTableFindLine(LineTable* table, int32_t block, int32_t offset, int32_t* line, int32_t* fileIndex);
+// Inline: QNdbgBreak asks before every traced statement, mostly the cache.
+inline int LineTableFindLine(LineTable* table, int32_t block, int32_t offset, int32_t* line, int32_t* fileIndex) {
+  if (!table) return 0;
+  const LineAddressAnswer& recent = table->recent[LineAddressSlot(block, offset)];
+  const LineRecord* record = recent.known && recent.block == block && recent.offset == offset
+                                 ? recent.record
+                                 : LineTableLookUpAddress(table, block, offset);
+  if (!record) return 0;
+  if (line) *line = record->line;
+  if (fileIndex) *fileIndex = record->fileIndex;
+  return 1;
+}
 // 1 with the statement address of the first statement on that line, or 0.
 int LineTableFindAddress(LineTable* table, int32_t line, int32_t fileIndex, int32_t* block, int32_t* offset);
 // 1 with the line of the next statement of the same file after the first

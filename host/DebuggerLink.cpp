@@ -5,6 +5,15 @@
 namespace {
 
 DebuggerLink* gLink = nullptr;
+// Copied from the linked VM's debug state for the callbacks of every traced
+// statement, one load short of it: the class tables (fixed for the VM's
+// life; none without a link), the depth counter (a zero without a link) and
+// the state SetTrace writes (null without a link).
+const QnClassTable* gClassTables = nullptr;
+uint32_t gClassBlocks = 0;
+const int32_t kNoDepth = 0;
+const int32_t* gDepth = &kNoDepth;
+QnVmDebugState* gDebug = nullptr;
 
 // The debugger may pass a local's index as the low 16 bits of -101 - i.
 int32_t VariableIndex(INT_PTR index) {
@@ -39,9 +48,11 @@ INT_PTR WINAPI SetVarNumber(INT_PTR index, LONG value) {
   return LinkedVm() && QnVmSetNumber(LinkedVm(), VariableIndex(index), static_cast<int32_t>(value)) ? 1 : 0;
 }
 
+// SetTrace, GetStatementClass and GetCallDepth come with every traced
+// statement: they read and write the VM's debug state inline.
 INT_PTR WINAPI SetTrace(INT_PTR, INT_PTR on) {
-  if (!LinkedVm()) return 0;
-  QnVmSetTrace(LinkedVm(), on != 0);
+  if (!gDebug) return 0;
+  QnDebugSetTrace(gDebug, on != 0);
   return 1;
 }
 
@@ -57,9 +68,7 @@ INT_PTR WINAPI SetBreakpoint(INT_PTR, INT_PTR persistent, INT_PTR set, INT_PTR b
 }
 
 INT_PTR WINAPI GetStatementClass(INT_PTR, INT_PTR block, INT_PTR offset) {
-  return LinkedVm() ? QnVmStatementClass(LinkedVm(), static_cast<int32_t>(block),
-                                         static_cast<int32_t>(offset))
-                    : 0;
+  return QnClassAt(gClassTables, gClassBlocks, static_cast<int32_t>(block), static_cast<int32_t>(offset));
 }
 
 INT_PTR WINAPI GetPosition(INT_PTR, LONG* block, LONG* offset) {
@@ -70,7 +79,7 @@ INT_PTR WINAPI GetPosition(INT_PTR, LONG* block, LONG* offset) {
   return 1;
 }
 
-INT_PTR WINAPI GetCallDepth(INT_PTR) { return LinkedVm() ? QnVmCallDepth(LinkedVm()) : 0; }
+INT_PTR WINAPI GetCallDepth(INT_PTR) { return *gDepth; }
 
 INT_PTR WINAPI Suspend(INT_PTR) {
   if (!gLink) return 0;
@@ -99,13 +108,28 @@ const HostCallbacks kCallbacks = {GetVarText,   SetVarText,        GetVarNumber,
 
 // One QNdbgBreak call; true when the debugger stopped the script there (it is
 // then held until Resume or ExitScript).
+// The script is held while the debugger has it suspended.
+void Hold(DebuggerLink* link) {
+  if (!link->exitRequested && link->waitWhileSuspended) link->waitWhileSuspended(link);
+  link->suspended = false;
+}
+
 bool Break(DebuggerLink* link, INT_PTR mode, const QnHookEvent& event) {
   if (!link->api.breakAt) return false;
   link->api.breakAt(mode, event.block, event.offset);
   if (!link->suspended) return false;
-  if (!link->exitRequested && link->waitWhileSuspended) link->waitWhileSuspended(link);
-  link->suspended = false;
+  Hold(link);
   return true;
+}
+
+// A traced statement: the VM's statement hook, one call on to QNdbgBreak.
+int TracedStatement(void* user, int32_t block, int32_t offset) {
+  DebuggerLink* link = static_cast<DebuggerLink*>(user);
+  if (link->api.breakAt) {
+    link->api.breakAt(2, block, offset);
+    if (__builtin_expect(link->suspended, 0)) Hold(link);
+  }
+  return link->exitRequested ? 1 : 0;
 }
 
 int Hook(QnVm* vm, const QnHookEvent& event, void* user) {
@@ -130,10 +154,16 @@ const HostCallbacks* DebuggerLinkCallbacks() { return &kCallbacks; }
 
 INT_PTR DebuggerLinkOpen(DebuggerLink* link, QnVm* vm, const char* debugFileName) {
   link->vm = vm;
+  link->debug = QnVmDebug(vm);
   link->suspended = false;
   link->exitRequested = false;
   gLink = link;
+  gClassTables = link->debug->blocks;
+  gClassBlocks = link->debug->blockCount;
+  gDepth = &link->debug->depth;
+  gDebug = link->debug;
   QnVmSetHook(vm, Hook, link, kQnMaskPoll, kDebuggerPollInterval);
+  QnVmSetStatementHook(vm, TracedStatement, link);
   if (!link->api.init) return 0;
   return link->api.init(reinterpret_cast<INT_PTR>(link), &kCallbacks, 0, 0, debugFileName,
                         &link->mainWindow);
@@ -143,5 +173,11 @@ void DebuggerLinkClose(DebuggerLink* link) {
   if (link->api.exit) link->api.exit();
   if (link->vm) QnVmSetHook(link->vm, nullptr, nullptr, 0);
   link->mainWindow = nullptr;
-  if (gLink == link) gLink = nullptr;
+  if (gLink == link) {
+    gLink = nullptr;
+    gClassTables = nullptr;
+    gClassBlocks = 0;
+    gDepth = &kNoDepth;
+    gDebug = nullptr;
+  }
 }

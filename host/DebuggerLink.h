@@ -44,6 +44,7 @@ struct DebuggerApi {
 
 struct DebuggerLink {
   QnVm* vm = nullptr;
+  QnVmDebugState* debug = nullptr;  // the VM's, for the callbacks of every traced statement
   DebuggerApi api;
   HWND mainWindow = nullptr;     // the debugger's modeless main window
   bool suspended = false;        // Suspend came, Resume not yet

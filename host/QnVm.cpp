@@ -45,12 +45,16 @@ struct QnVm {
   std::vector<std::string> strings;  // the string stack
   std::vector<Frame> frames;         // reserved up front: frame pointers stay valid
   std::vector<std::vector<uint8_t>> flags;  // per block, per statement
+  std::vector<std::vector<uint8_t>> classes;  // per block, per statement
+  std::vector<QnClassTable> classTables;      // views of `classes` for `debug`
+  QnVmDebugState debug;
   std::vector<FunctionShape> functionShapes;
   std::vector<BuiltinShape> builtinShapes;
   QnHook hook = nullptr;
   void* hookUser = nullptr;
+  QnStatementHook statementHook = nullptr;
+  void* statementUser = nullptr;
   int mask = 0;
-  uint8_t trace = 0;                 // 1 while every statement is reported
   int32_t pollInterval = kNoPoll;
   int32_t pollCountdown = kNoPoll;
   bool stopRequested = false;
@@ -87,11 +91,13 @@ __attribute__((noinline)) int StatementEvent(QnVm* vm, Frame* frame, int32_t off
   if (flag) {
     flag &= static_cast<uint8_t>(~kFlagOneShot);
     stop |= CallHook(vm, kQnEventBreak, frame);
-  } else if (vm->trace) {
-    stop |= CallHook(vm, kQnEventStatement, frame);
+  } else if (vm->debug.trace) {
+    stop |= vm->statementHook ? vm->statementHook(vm->statementUser, frame->block, offset)
+                              : CallHook(vm, kQnEventStatement, frame);
   }
   return stop || vm->stopRequested;
 }
+
 
 // The stack slot of the innermost frame's visible local `index` (-101 - i)
 // of a kind, or -1 when there is none.
@@ -141,6 +147,7 @@ bool PushFrame(QnVm* vm, int32_t block, int32_t numberBase, int32_t stringBase, 
   frame.returnPc = returnPc;
   frame.flags = vm->flags[block].data();
   vm->frames.push_back(frame);
+  vm->debug.depth = static_cast<int32_t>(vm->frames.size() - 1);
   return true;
 }
 
@@ -159,7 +166,14 @@ QnVm* QnVmCreate(const QnProgram* program, const QnHostConfig& config) {
   vm->frames.reserve(kQnMaxCallDepth + 2);
   for (const QnBlock& block : program->blocks) {
     vm->flags.push_back(std::vector<uint8_t>(block.statements.size() + 1, 0));
+    std::vector<uint8_t> classes;
+    for (const QnStatement& s : block.statements) classes.push_back(s.statementClass);
+    vm->classes.push_back(std::move(classes));
   }
+  for (const std::vector<uint8_t>& classes : vm->classes)
+    vm->classTables.push_back({classes.data(), static_cast<uint32_t>(classes.size())});
+  vm->debug.blocks = vm->classTables.data();
+  vm->debug.blockCount = static_cast<uint32_t>(vm->classTables.size());
   for (const QnFunction& f : program->functions) {
     FunctionShape shape;
     for (QnKind kind : f.params) (kind == kQnString ? shape.stringParams : shape.numberParams)++;
@@ -198,17 +212,21 @@ void QnVmSetHook(QnVm* vm, QnHook hook, void* user, int mask, int32_t pollInterv
   vm->hook = hook;
   vm->hookUser = user;
   vm->mask = hook ? mask : 0;
-  vm->trace = (vm->mask & kQnMaskTrace) ? 1 : 0;
+  vm->debug.hooked = hook ? 1 : 0;
+  vm->debug.trace = (vm->mask & kQnMaskTrace) ? 1 : 0;
+  if (!hook) QnVmSetStatementHook(vm, nullptr, nullptr);
   vm->pollInterval = (vm->mask & kQnMaskPoll) && pollInterval > 0 ? pollInterval : kNoPoll;
   vm->pollCountdown = vm->pollInterval;
 }
 
-void QnVmSetTrace(QnVm* vm, bool on) {
-  vm->mask = on ? (vm->mask | kQnMaskTrace) : (vm->mask & ~kQnMaskTrace);
-  vm->trace = on && vm->hook ? 1 : 0;
+void QnVmSetStatementHook(QnVm* vm, QnStatementHook hook, void* user) {
+  vm->statementHook = hook;
+  vm->statementUser = user;
 }
 
-bool QnVmTracing(const QnVm* vm) { return vm->trace != 0; }
+void QnVmSetTrace(QnVm* vm, bool on) { QnDebugSetTrace(&vm->debug, on); }
+
+bool QnVmTracing(const QnVm* vm) { return vm->debug.trace != 0; }
 
 int QnVmSetBreakpoint(QnVm* vm, int kind, bool set, int32_t block, int32_t offset) {
   if (!StatementAt(vm->program, block, offset)) return 0;
@@ -242,16 +260,15 @@ int QnVmGetActivation(const QnVm* vm, int level, QnActivation* activation) {
   return 1;
 }
 
-int32_t QnVmCallDepth(const QnVm* vm) {
-  return vm->frames.empty() ? 0 : static_cast<int32_t>(vm->frames.size() - 1);
-}
+int32_t QnVmCallDepth(const QnVm* vm) { return vm->debug.depth; }
 
 int QnVmStatementClass(const QnVm* vm, int32_t block, int32_t offset) {
-  const QnStatement* s = StatementAt(vm->program, block, offset);
-  return s ? s->statementClass : 0;
+  return QnDebugStatementClass(&vm->debug, block, offset);
 }
 
 void QnVmRequestStop(QnVm* vm) { vm->stopRequested = true; }
+
+QnVmDebugState* QnVmDebug(QnVm* vm) { return &vm->debug; }
 
 bool QnVmGetString(const QnVm* vm, int32_t index, std::string* value) {
   const std::string* v = StringVariable(vm, index);
@@ -297,12 +314,21 @@ std::string* QnVmGlobalString(QnVm* vm, int32_t slot) { return &vm->stringGlobal
 #define ARG(i) code[pc + 1 + (i)]
 // Reports a statement when it carries a breakpoint, when tracing, or when
 // the poll countdown runs out.
+// A traced statement without a breakpoint goes straight to the statement
+// hook (while tracing the countdown stands still, so no poll is due then).
 #define vmstatement(offset)                                                        \
   do {                                                                             \
     frame->statement = (offset);                                                   \
-    if (QN_UNLIKELY((frame->flags[offset] | vm->trace) != 0) ||                    \
+    const uint8_t flag = frame->flags[offset];                                     \
+    if (QN_UNLIKELY((flag | vm->debug.trace) != 0) ||                              \
         QN_UNLIKELY(--vm->pollCountdown < 0)) {                                    \
-      if (StatementEvent(vm, frame, offset)) goto stopped;                         \
+      if (flag == 0 && vm->debug.trace && vm->statementHook) {                     \
+        if (vm->statementHook(vm->statementUser, frame->block, offset) ||          \
+            vm->stopRequested)                                                     \
+          goto stopped;                                                            \
+      } else if (StatementEvent(vm, frame, offset)) {                              \
+        goto stopped;                                                              \
+      }                                                                            \
     }                                                                              \
   } while (0)
 #define vmfail(message) \
@@ -320,6 +346,7 @@ int QnVmRun(QnVm* vm) {
   std::string* const sg = vm->stringGlobals.data();
   vm->status = kQnRunning;
   vm->frames.clear();
+  vm->debug.depth = 0;
   if (!PushFrame(vm, 0, 0, 0, -1)) return vm->status;
   Frame* frame = &vm->frames.back();
   int32_t pc = program->blocks[0].entryPc;
@@ -549,6 +576,7 @@ int QnVmRun(QnVm* vm) {
         std::string* result = kind == kQnString ? &ss[-1] : nullptr;
         pc = frame->returnPc;
         vm->frames.pop_back();
+        vm->debug.depth--;
         ns = nl;
         ss = sl;
         if (kind == kQnNumber) *ns++ = number;

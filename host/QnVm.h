@@ -21,6 +21,13 @@
 // address; QnVmGetActivation fills in the rest (line, file, function, depth)
 // when the hook asks for it. The cost when nothing is reported is one test of
 // the statement's flag byte or'ed with the trace flag, and a countdown.
+//
+// A debugger is asked about every traced statement, and asks back (the
+// statement's class, the call depth, tracing on again) each time. For that
+// path a host may install a statement hook beside the general one: traced
+// statements then go straight to it, one call with the address; and
+// QnVmDebug gives the state those questions read (a table of classes per
+// block, the depth as a counter, the trace flag) for inline access.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +73,36 @@ struct QnHookEvent {
 
 // Answers 0 to let the script go on, 1 to end it (status kQnStopped).
 typedef int (*QnHook)(QnVm* vm, const QnHookEvent& event, void* user);
+// The statement hook: a traced statement at (block, offset); answers as QnHook.
+typedef int (*QnStatementHook)(void* user, int32_t block, int32_t offset);
+
+// The statements' classes of one block, by offset.
+struct QnClassTable {
+  const uint8_t* classes = nullptr;
+  uint32_t count = 0;
+};
+
+// What the debug interface reads and writes on every traced statement.
+struct QnVmDebugState {
+  uint8_t trace = 0;       // 1 while every statement is reported
+  uint8_t hooked = 0;      // a hook is installed: tracing needs one
+  int32_t depth = 0;       // call depth of the innermost frame (0: the program)
+  uint32_t blockCount = 0;
+  const QnClassTable* blocks = nullptr;
+};
+
+// The class of the statement at an address in per-block tables; 0 when
+// there is none.
+inline int QnClassAt(const QnClassTable* blocks, uint32_t blockCount, int32_t block, int32_t offset) {
+  if (static_cast<uint32_t>(block) >= blockCount) return 0;
+  const QnClassTable& table = blocks[block];
+  return static_cast<uint32_t>(offset) < table.count ? table.classes[offset] : 0;
+}
+inline int QnDebugStatementClass(const QnVmDebugState* state, int32_t block, int32_t offset) {
+  return QnClassAt(state->blocks, state->blockCount, block, offset);
+}
+// Tracing takes effect only while a hook is installed.
+inline void QnDebugSetTrace(QnVmDebugState* state, bool on) { state->trace = on ? state->hooked : 0; }
 
 struct QnActivation {
   int32_t block = 0;
@@ -101,6 +138,10 @@ const QnHostConfig& QnVmConfig(const QnVm* vm);
 
 // Debug interface.
 void QnVmSetHook(QnVm* vm, QnHook hook, void* user, int mask, int32_t pollInterval = 0);
+// Traced statements go to `hook` instead of the general hook's
+// kQnEventStatement (null: back to the general hook). Removing the general
+// hook removes this one too.
+void QnVmSetStatementHook(QnVm* vm, QnStatementHook hook, void* user);
 void QnVmSetTrace(QnVm* vm, bool on);
 bool QnVmTracing(const QnVm* vm);
 // 1 when the address names a statement, else 0 (and nothing changes).
@@ -113,6 +154,9 @@ int32_t QnVmCallDepth(const QnVm* vm);
 int QnVmStatementClass(const QnVm* vm, int32_t block, int32_t offset);
 // Ends the script before its next statement.
 void QnVmRequestStop(QnVm* vm);
+// The state behind QnVmTracing, QnVmSetTrace, QnVmCallDepth and
+// QnVmStatementClass; it lives as long as the VM.
+QnVmDebugState* QnVmDebug(QnVm* vm);
 
 // Variables by the indexes of the debug information: globals from 0, the
 // innermost function's locals from -101 (-101 - i for the i-th of a kind).

@@ -1,8 +1,5 @@
 #include "session/DebugSession.h"
 
-namespace {
-DebugSession* gSession = nullptr;  // one session at a time, process-wide
-}
+DebugSession* gDebugSessionCurrent = nullptr;
 
-DebugSession* DebugSessionCurrent() { return gSession; }
-void DebugSessionSetCurrent(DebugSession* session) { gSession = session; }
+void DebugSessionSetCurrent(DebugSession* session) { gDebugSessionCurrent = session; }

@@ -47,5 +47,8 @@ struct DebugSession {
 
 static_assert(sizeof(DebugSession) <= kSessionPoolSize - 4, "the session record fits its pool");
 
-DebugSession* DebugSessionCurrent();
+// One session at a time, process-wide. Read inline: QNdbgBreak asks for it
+// before every traced statement.
+extern DebugSession* gDebugSessionCurrent;
+inline DebugSession* DebugSessionCurrent() { return gDebugSessionCurrent; }
 void DebugSessionSetCurrent(DebugSession* session);

@@ -317,6 +317,76 @@ TEST(HostDebuggerLink, TraceHookSeesEveryStatementAndBreakpointsOnlyTheirs) {
   EXPECT_EQ(101, quiet.breaks);  // 100 at the body, one for the one-shot at the loop's exit
 }
 
+TEST(HostDebuggerLink, StatementHookTakesTracedStatementsWhileTheDebugStateFollowsTheRun) {
+  HostScript s(
+      "prototype Deep(NUMBER);\nNUMBER nDone;\n"
+      "function Deep(n)\nbegin\n  if (n > 0) then\n    Deep(n - 1);\n  endif;\nend;\n"
+      "program\n  Deep(3);\n  nDone = 1;\nendprogram\n");
+  ASSERT_TRUE(s.Compile());
+  struct Seen {
+    QnVm* vm = nullptr;
+    const QnProgram* program = nullptr;
+    int traced = 0, general = 0, breaks = 0, maxDepth = -1, wrongClass = 0;
+    std::vector<int> programDepths;  // the depth at each statement of the program block
+  } seen;
+  QnHook general = [](QnVm*, const QnHookEvent& e, void* user) {
+    Seen* v = static_cast<Seen*>(user);
+    (e.kind == kQnEventBreak ? v->breaks : v->general)++;
+    return 0;
+  };
+  QnStatementHook traced = [](void* user, int32_t block, int32_t offset) {
+    Seen* v = static_cast<Seen*>(user);
+    ++v->traced;
+    const QnVmDebugState* state = QnVmDebug(v->vm);
+    if (QnDebugStatementClass(state, block, offset) != v->program->blocks[block].statements[offset].statementClass)
+      ++v->wrongClass;
+    EXPECT_EQ(QnVmCallDepth(v->vm), state->depth);
+    if (state->depth > v->maxDepth) v->maxDepth = state->depth;
+    if (block == 0) v->programDepths.push_back(state->depth);
+    return 0;
+  };
+  seen.program = &s.program;
+  QnVm* vm = seen.vm = s.Prepare();
+  QnVmSetTrace(vm, true);
+  EXPECT_FALSE(QnVmTracing(vm)) << "tracing needs a hook";
+  QnVmSetHook(vm, general, &seen, kQnMaskTrace);
+  QnVmSetStatementHook(vm, traced, &seen);
+  int32_t block = -1, offset = -1;
+  ASSERT_TRUE(s.AddressOf(11, &block, &offset));  // nDone = 1
+  ASSERT_EQ(1, QnVmSetBreakpoint(vm, kQnBreakPersistent, true, block, offset));
+  ASSERT_EQ(kQnFinished, QnVmRun(vm));
+  // Deep(3) .. Deep(0): 4 x (if, end) and 3 calls; the program: the call and
+  // endprogram (nDone = 1 is the breakpoint's)
+  EXPECT_EQ(13, seen.traced);
+  EXPECT_EQ(0, seen.general) << "traced statements go to the statement hook alone";
+  EXPECT_EQ(1, seen.breaks) << "a breakpoint still goes to the general hook";
+  EXPECT_EQ(0, seen.wrongClass);
+  EXPECT_EQ(4, seen.maxDepth);
+  EXPECT_EQ((std::vector<int>{0, 0}), seen.programDepths) << "the depth comes back after the returns";
+
+  const QnVmDebugState* state = QnVmDebug(vm);
+  const int32_t blocks = static_cast<int32_t>(s.program.blocks.size());
+  const int32_t last = static_cast<int32_t>(s.program.blocks[1].statements.size()) - 1;
+  EXPECT_NE(0, QnVmStatementClass(vm, 1, last));
+  EXPECT_EQ(0, QnVmStatementClass(vm, 1, last + 1));
+  EXPECT_EQ(0, QnVmStatementClass(vm, 1, -1));
+  EXPECT_EQ(0, QnDebugStatementClass(state, -1, 0));
+  EXPECT_EQ(0, QnDebugStatementClass(state, blocks, 0));
+
+  // Without the general hook the statement hook goes too: a new general hook
+  // gets every traced statement itself.
+  QnVmSetHook(vm, nullptr, nullptr, 0);
+  EXPECT_FALSE(QnVmTracing(vm));
+  seen = Seen{};
+  seen.vm = vm;
+  seen.program = &s.program;
+  QnVmSetHook(vm, general, &seen, kQnMaskTrace);
+  ASSERT_EQ(kQnFinished, QnVmRun(vm));
+  EXPECT_EQ(0, seen.traced);
+  EXPECT_EQ(13, seen.general);
+  EXPECT_EQ(1, seen.breaks);
+}
+
 TEST(HostDebuggerLink, CallbacksReadAndWriteVariablesPositionAndDepth) {
   Session session(
       "prototype Work(STRING, NUMBER);\nSTRING szGlobal; NUMBER nGlobal, nSeen; STRING szSeen;\n"
@@ -367,6 +437,11 @@ TEST(HostDebuggerLink, CallbacksReadAndWriteVariablesPositionAndDepth) {
   EXPECT_EQ(kQnFinished, session.status);
   EXPECT_EQ(1000, session.script.Number("nSeen"));
   EXPECT_EQ("changed", session.script.String("szSeen"));
+  // Once the session is closed the callbacks answer for no script.
+  const HostCallbacks* cb = session.standIn.cb;
+  EXPECT_EQ(0, cb->GetStatementClass(session.standIn.ctx, 1, 0));
+  EXPECT_EQ(0, cb->GetCallDepth(session.standIn.ctx));
+  EXPECT_EQ(0, cb->SetTrace(session.standIn.ctx, 1));
 }
 
 TEST(HostDebuggerLink, ExitWhileStoppedEndsTheScriptAndClearAllDropsUserBreakpoints) {
