@@ -99,14 +99,14 @@ bool Format(QnVm* vm, const std::string& format, VariableArgs* va, std::string* 
     } else {
       int32_t n = va->args.numbers[va->nextNumber++];
       char buffer[32];
-      const char* spec = conversion == 'x' ? "%x" : conversion == 'X' ? "%X" : conversion == 'u' ? "%u" : "%d";
+      const char* numberFormat = conversion == 'x' ? "%x" : conversion == 'X' ? "%X" : conversion == 'u' ? "%u" : "%d";
       if (conversion == 'c') {
         buffer[0] = static_cast<char>(n);
         buffer[1] = 0;
       } else if (conversion == 'd' || conversion == 'i') {
-        std::snprintf(buffer, sizeof buffer, spec, n);
+        std::snprintf(buffer, sizeof buffer, numberFormat, n);
       } else {
-        std::snprintf(buffer, sizeof buffer, spec, static_cast<uint32_t>(n));
+        std::snprintf(buffer, sizeof buffer, numberFormat, static_cast<uint32_t>(n));
       }
       field = buffer;
     }
