@@ -62,25 +62,6 @@ const ScriptFile& Script(int smallerBy = 1) {
   return made;
 }
 
-struct Tables {
-  FunctionTable* functions = FunctionTableCreate();
-  VariableTable* globals = VariableTableCreate();
-  LineTable* lines = LineTableCreate();
-  SourceFileList* files = SourceFileListCreate();
-  int loaded = 0;
-  explicit Tables(const ScriptFile& file) {
-    char script[kDebugFileNameSize];
-    loaded = LoadDebugInfo(functions, globals, lines, files, file.path.c_str(), script);
-    SourceFileListSetMain(files, script);
-  }
-  ~Tables() {
-    LineTableDestroy(lines);
-    VariableTableDestroy(globals);
-    FunctionTableDestroy(functions);
-    SourceFileListDestroy(files);
-  }
-};
-
 long PeakResidentKilobytes() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -93,10 +74,10 @@ void BM_Load(benchmark::State& state) {
   PlatformEchoMessages(false);
   const ScriptFile& file = Script(static_cast<int>(state.range(0)));
   long before = PeakResidentKilobytes();
-  { Tables first(file); }
+  { BenchTables first(file.path); }
   long growth = PeakResidentKilobytes() - before;
   for (auto _ : state) {
-    Tables tables(file);
+    BenchTables tables(file.path);
     if (!tables.loaded || static_cast<int>(ListCount(tables.lines->records)) != file.lineRecords)
       state.SkipWithError("load failed");
   }
@@ -109,8 +90,8 @@ BENCHMARK(BM_Load)->Arg(1)->Arg(kSmallerBy)->Unit(benchmark::kMillisecond);
 // Argument: as for Load.
 void BM_FindLine(benchmark::State& state) {
   const ScriptFile& file = Script(static_cast<int>(state.range(0)));
-  static std::map<int, Tables> loaded;
-  Tables& tables = loaded.try_emplace(static_cast<int>(state.range(0)), file).first->second;
+  static std::map<int, BenchTables> loaded;
+  BenchTables& tables = loaded.try_emplace(static_cast<int>(state.range(0)), file.path).first->second;
   const std::vector<BenchAddress>& addresses = file.addresses;
   size_t next = 0;
   for (auto _ : state) {

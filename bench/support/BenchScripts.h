@@ -9,6 +9,11 @@
 #include <vector>
 
 #include "DebugInfoWriter/DebugInfoWriter.h"
+#include "debuginfo/DebugInfoLoader.h"
+#include "debuginfo/FunctionTable.h"
+#include "debuginfo/LineTable.h"
+#include "debuginfo/SourceFileList.h"
+#include "debuginfo/VariableTable.h"
 #include "sourceview/SourceView.h"
 
 // The loop users feel the debugger in: a function whose loop runs a million
@@ -134,3 +139,26 @@ inline std::string BenchSourceScript() {
   }
   return script;
 }
+
+// The four symbol tables of a session, loaded from a debug information file
+// as QNdbgInit loads them, and destroyed with the object.
+struct BenchTables {
+  FunctionTable* functions = FunctionTableCreate();
+  VariableTable* globals = VariableTableCreate();
+  LineTable* lines = LineTableCreate();
+  SourceFileList* files = SourceFileListCreate();
+  int loaded = 0;
+  explicit BenchTables(const std::string& path) {
+    char script[kDebugFileNameSize];
+    loaded = LoadDebugInfo(functions, globals, lines, files, path.c_str(), script);
+    SourceFileListSetMain(files, script);
+  }
+  ~BenchTables() {
+    LineTableDestroy(lines);
+    VariableTableDestroy(globals);
+    FunctionTableDestroy(functions);
+    SourceFileListDestroy(files);
+  }
+  BenchTables(const BenchTables&) = delete;
+  BenchTables& operator=(const BenchTables&) = delete;
+};

@@ -15,11 +15,6 @@
 
 #include "BenchScripts.h"
 #include "WineBench.h"
-#include "debuginfo/DebugInfoLoader.h"
-#include "debuginfo/FunctionTable.h"
-#include "debuginfo/LineTable.h"
-#include "debuginfo/SourceFileList.h"
-#include "debuginfo/VariableTable.h"
 #include "memory/List.h"
 #include "platform/Platform.h"
 #include "sourceview/Classifier.h"
@@ -40,24 +35,6 @@ std::string TempPath(const char* name) {
   GetTempPathA(sizeof folder, folder);
   return std::string(folder) + name;
 }
-
-struct Tables {
-  FunctionTable* functions = FunctionTableCreate();
-  VariableTable* globals = VariableTableCreate();
-  LineTable* lines = LineTableCreate();
-  SourceFileList* files = SourceFileListCreate();
-  int loaded = 0;
-  explicit Tables(const std::string& path) {
-    char script[kDebugFileNameSize];
-    loaded = LoadDebugInfo(functions, globals, lines, files, path.c_str(), script);
-  }
-  ~Tables() {
-    LineTableDestroy(lines);
-    VariableTableDestroy(globals);
-    FunctionTableDestroy(functions);
-    SourceFileListDestroy(files);
-  }
-};
 
 }  // namespace
 
@@ -88,17 +65,17 @@ int main() {
     return 1;
   }
   before = PeakWorkingSetMB();
-  { Tables first(debugFile); }
+  { BenchTables first(debugFile); }
   growth = PeakWorkingSetMB() - before;
   double loadNs = WineBenchNsPerCall(1, [&] {
-    Tables tables(debugFile);
+    BenchTables tables(debugFile);
     if (!tables.loaded || static_cast<int>(ListCount(tables.lines->records)) != kBenchLineRecords)
       std::fprintf(stderr, "the debug information did not load whole\n");
   }, 5);
   std::printf("| load the debug information (200,000 line records) | %.0f ms | %.1f MB |\n", loadNs / 1e6, growth);
 
   {
-    Tables tables(debugFile);
+    BenchTables tables(debugFile);
     std::shuffle(addresses.begin(), addresses.end(), std::mt19937(20240601));
     size_t next = 0;
     int32_t line = 0, file = 0;
