@@ -117,14 +117,20 @@ struct Bench {
     return first == kGo ? end - plan.resumed : plan.secondStop - plan.resumed;
   }
 
+  // An engine linked to a debugger that never stops and does nothing.
+  QnVm* OpenSilent(DebuggerLink* link) {
+    QnVm* vm = QnVmCreate(&program, QnHostConfig());
+    link->api.init = NoInit;
+    link->api.breakAt = NoStopBreak;
+    link->api.exit = NoExit;
+    DebuggerLinkOpen(link, vm, debugFile.c_str());
+    return vm;
+  }
+
   // (h): the host reports every statement to a QNdbgBreak that does nothing.
   double HostShare() {
-    QnVm* vm = QnVmCreate(&program, QnHostConfig());
     DebuggerLink link;
-    link.api.init = NoInit;
-    link.api.breakAt = NoStopBreak;
-    link.api.exit = NoExit;
-    DebuggerLinkOpen(&link, vm, debugFile.c_str());
+    QnVm* vm = OpenSilent(&link);
     QnVmSetTrace(vm, true);
     double start = Now();
     QnVmRun(vm);
@@ -136,12 +142,8 @@ struct Bench {
 
   // The callbacks QNdbgBreak makes for one statement, on a live engine.
   double Callbacks() {
-    QnVm* vm = QnVmCreate(&program, QnHostConfig());
     DebuggerLink link;
-    link.api.init = NoInit;
-    link.api.breakAt = NoStopBreak;
-    link.api.exit = NoExit;
-    DebuggerLinkOpen(&link, vm, debugFile.c_str());
+    QnVm* vm = OpenSilent(&link);
     const HostCallbacks* callbacks = DebuggerLinkCallbacks();
     INT_PTR context = reinterpret_cast<INT_PTR>(&link);
     volatile INT_PTR sink = 0;
