@@ -8,21 +8,6 @@
 #include "WineTestSupport.h"
 #include "ui/Box_win.h"
 
-// A shown top-level window of its own class (registered on first use) with
-// the given procedure, at (0,0).
-inline HWND CreateTestParent(const char* className, WNDPROC procedure, int width, int height) {
-  WNDCLASSA parentClass{};
-  parentClass.lpfnWndProc = procedure;
-  parentClass.hInstance = GetModuleHandleA(nullptr);
-  parentClass.lpszClassName = className;
-  parentClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  RegisterClassA(&parentClass);
-  HWND parent = CreateWindowA(className, className, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, width,
-                              height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  PumpMessages();
-  return parent;
-}
-
 // Pixels of exactly `color` in the rectangle of line `index` (which must be in view).
 inline int CountLinePixels(BoxRecord* box, int index, COLORREF color) {
   HWND window = BoxGetWindow(box);

@@ -61,14 +61,7 @@ class SourceTestStage {
     // is not counted against the first source window of a test.
     ColorSchemeSetDefaults();
     ColorSchemeLoad();
-    WNDCLASSA parentClass{};
-    parentClass.lpfnWndProc = DefWindowProcA;
-    parentClass.hInstance = GetModuleHandleA(nullptr);
-    parentClass.lpszClassName = className;
-    parentClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    RegisterClassA(&parentClass);
-    parent = CreateWindowA(className, className, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-                           width + 40, height + 80, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    parent = CreateTestParent(className, DefWindowProcA, width + 40, height + 80);
     placeholder = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 10, 20, width, height, parent,
                                 reinterpret_cast<HMENU>(402), GetModuleHandleA(nullptr), nullptr);
     font = CreateFontByName(0, "Courier", 8, 0, 0, 0, 0);

@@ -21,6 +21,21 @@
 // that what is checked next is the state after them.
 void PumpMessages();
 
+// A shown top-level window of its own class (registered on first use) with
+// the given procedure, at (0,0).
+inline HWND CreateTestParent(const char* className, WNDPROC procedure, int width, int height) {
+  WNDCLASSA parentClass{};
+  parentClass.lpfnWndProc = procedure;
+  parentClass.hInstance = GetModuleHandleA(nullptr);
+  parentClass.lpszClassName = className;
+  parentClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  RegisterClassA(&parentClass);
+  HWND parent = CreateWindowA(className, className, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, width,
+                              height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  PumpMessages();
+  return parent;
+}
+
 // ---------------------------------------------------------------------------
 // Modal windows
 
