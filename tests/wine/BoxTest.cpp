@@ -23,19 +23,6 @@ int32_t OnDelete(BoxRecord*, int32_t index, BoxLine*) {
   return gDeleteAnswer;
 }
 
-// The style each box window was created with (a scroll range of 0..0 takes
-// WS_VSCROLL away again at once, so it is caught as the window is made).
-std::vector<LONG> gCreatedStyles;
-
-LRESULT CALLBACK CatchBoxStyles(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND) {
-    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(create->lpszClass)) && lstrcmpA(create->lpszClass, "QN20BOXCLASS") == 0)
-      gCreatedStyles.push_back(create->style);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // One parent for all cases (a top-level window takes the X server a while to
 // show); each case starts with it empty.
 class BoxWindowTest : public ::testing::Test {
@@ -73,10 +60,16 @@ class BoxWindowTest : public ::testing::Test {
 HWND BoxWindowTest::parent = nullptr;
 
 TEST_F(BoxWindowTest, CreationRegistersTheClassAndMakesAHiddenChildOfTheFlagsStyle) {
-  HHOOK hook = SetWindowsHookExA(WH_CBT, CatchBoxStyles, nullptr, GetCurrentThreadId());
-  BoxRecord* box = BoxCreate(parent, 7, 0, 0);
-  BoxCreate(parent, 8, BOX_HSCROLL | BOX_NOBORDER | BOX_NOVSCROLL, 0);
-  UnhookWindowsHookEx(hook);
+  // The styles as the windows are made: a scroll range of 0..0 takes
+  // WS_VSCROLL away again at once.
+  std::vector<LONG> created;
+  BoxRecord* box;
+  {
+    CreationStyles styles("QN20BOXCLASS");
+    box = BoxCreate(parent, 7, 0, 0);
+    BoxCreate(parent, 8, BOX_HSCROLL | BOX_NOBORDER | BOX_NOVSCROLL, 0);
+    created = styles.Styles();
+  }
   ASSERT_NE(box, nullptr);
   WNDCLASSA registered;
   ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "QN20BOXCLASS", &registered));
@@ -87,9 +80,9 @@ TEST_F(BoxWindowTest, CreationRegistersTheClassAndMakesAHiddenChildOfTheFlagsSty
   EXPECT_EQ(GetDlgCtrlID(window), 7);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_EQ(box->background, GetSysColor(COLOR_BTNSHADOW));
-  ASSERT_EQ(gCreatedStyles.size(), 2u);
-  EXPECT_EQ(gCreatedStyles[0], WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | WS_BORDER | WS_VSCROLL);
-  EXPECT_EQ(gCreatedStyles[1], WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | WS_HSCROLL);
+  ASSERT_EQ(created.size(), 2u);
+  EXPECT_EQ(created[0], WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | WS_BORDER | WS_VSCROLL);
+  EXPECT_EQ(created[1], WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | WS_HSCROLL);
 }
 
 TEST_F(BoxWindowTest, ScrollBarFollowsTheViewAndAThumbDragChangesNothing) {

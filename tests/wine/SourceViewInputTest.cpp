@@ -31,16 +31,6 @@ std::vector<int32_t> Values(const std::vector<Call>& calls) {
   return values;
 }
 
-std::vector<LONG> gCreatedStyles;
-LRESULT CALLBACK CatchViewStyles(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND) {
-    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(create->lpszClass)) && lstrcmpA(create->lpszClass, "QNEDITCLS") == 0)
-      gCreatedStyles.push_back(create->style);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 class SourceViewInputTest : public ::testing::Test {
  protected:
   static SourceTestStage* stage;
@@ -92,14 +82,18 @@ class SourceViewInputTest : public ::testing::Test {
 SourceTestStage* SourceViewInputTest::stage = nullptr;
 
 TEST_F(SourceViewInputTest, CreationRegistersTheClassOnceAndMakesAHiddenChild) {
-  HHOOK hook = SetWindowsHookExA(WH_CBT, CatchViewStyles, nullptr, GetCurrentThreadId());
-  SourceView* first = SourceViewCreate(stage->parent, 401, stage->font, kSourceViewReadOnly);
-  SourceView* second = SourceViewCreate(stage->parent, 402, stage->font, kSourceViewReadOnly);
-  UnhookWindowsHookEx(hook);
+  std::vector<LONG> created;
+  SourceView *first, *second;
+  {
+    CreationStyles styles("QNEDITCLS");
+    first = SourceViewCreate(stage->parent, 401, stage->font, kSourceViewReadOnly);
+    second = SourceViewCreate(stage->parent, 402, stage->font, kSourceViewReadOnly);
+    created = styles.Styles();
+  }
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr) << "the class is looked up before it is registered";
-  ASSERT_EQ(gCreatedStyles.size(), 2u);
-  EXPECT_EQ(gCreatedStyles[0], static_cast<LONG>(WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER | WS_VSCROLL | WS_HSCROLL));
+  ASSERT_EQ(created.size(), 2u);
+  EXPECT_EQ(created[0], static_cast<LONG>(WS_CHILD | WS_CLIPSIBLINGS | WS_BORDER | WS_VSCROLL | WS_HSCROLL));
   WNDCLASSA info;
   ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "QNEDITCLS", &info));
   EXPECT_EQ(info.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));

@@ -36,6 +36,33 @@ inline HWND CreateTestParent(const char* className, WNDPROC procedure, int width
   return parent;
 }
 
+// Records the style each window of one class is created with, while it lives
+// (caught as the window is made: a style the window changes at once, such as
+// a scroll bar taken away again, is seen as asked for). One at a time.
+class CreationStyles {
+ public:
+  explicit CreationStyles(const char* className) {
+    watched = className;
+    styles.clear();
+    hook = SetWindowsHookExA(WH_CBT, Catch, nullptr, GetCurrentThreadId());
+  }
+  ~CreationStyles() { UnhookWindowsHookEx(hook); }
+  const std::vector<LONG>& Styles() const { return styles; }
+
+ private:
+  static LRESULT CALLBACK Catch(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+      const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+      if (HIWORD(reinterpret_cast<ULONG_PTR>(create->lpszClass)) && lstrcmpA(create->lpszClass, watched) == 0)
+        styles.push_back(create->style);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  HHOOK hook;
+  static inline const char* watched = nullptr;
+  static inline std::vector<LONG> styles;
+};
+
 // ---------------------------------------------------------------------------
 // Modal windows
 
