@@ -205,13 +205,6 @@ INT_PTR AboutDrawSeparator(const DRAWITEMSTRUCT* item) {
   return TRUE;
 }
 
-INT_PTR ControlColor(HDC dc, bool blackText) {
-  SetBkMode(dc, TRANSPARENT);
-  if (blackText) SetTextColor(dc, RGB(0, 0, 0));
-  HBRUSH brush = SessionFaceBrush();
-  return reinterpret_cast<INT_PTR>(brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-}
-
 }  // namespace
 
 void AboutBoxRun(HWND owner) {
@@ -231,9 +224,8 @@ extern "C" INT_PTR CALLBACK QNdbgAboutProc(HWND dialog, UINT message, WPARAM wPa
     case WM_DRAWITEM:
       return AboutDrawSeparator(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORBTN:
-      return ControlColor(reinterpret_cast<HDC>(wParam), false);
     case WM_CTLCOLORSTATIC:
-      return ControlColor(reinterpret_cast<HDC>(wParam), true);
+      return FaceControlColor(message, wParam, SessionFaceBrush());
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, LOWORD(wParam));

@@ -92,11 +92,6 @@ void Command(HWND dialog, int id) {
   }
 }
 
-HBRUSH FaceBrush() {
-  HBRUSH brush = SessionFaceBrush();
-  return brush ? brush : GetSysColorBrush(COLOR_BTNFACE);
-}
-
 }  // namespace
 
 void BreakpointsDialogRun(HWND owner, BreakpointTable* table) {
@@ -124,12 +119,8 @@ extern "C" INT_PTR CALLBACK BreakDlgProc(HWND dialog, UINT message, WPARAM wPara
     case WM_ERASEBKGND:
       return TRUE;
     case WM_CTLCOLORBTN:
-      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<INT_PTR>(FaceBrush());
     case WM_CTLCOLORSTATIC:
-      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
-      return reinterpret_cast<INT_PTR>(FaceBrush());
+      return FaceControlColor(message, wParam, SessionFaceBrush());
     case WM_COMMAND:
       if (gTable) Command(dialog, LOWORD(wParam));
       return FALSE;

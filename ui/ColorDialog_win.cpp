@@ -201,12 +201,6 @@ INT_PTR ColorDialogDrawItem(const DRAWITEMSTRUCT* item) {
   return TRUE;
 }
 
-INT_PTR ControlColor(HDC dc, bool blackText) {
-  SetBkMode(dc, TRANSPARENT);
-  if (blackText) SetTextColor(dc, RGB(0, 0, 0));
-  return reinterpret_cast<INT_PTR>(gDialog.faceBrush);
-}
-
 // The group box's own face: an etched frame whose top runs through the middle
 // of the caption, and the caption drawn over it.
 void PaintGroupBox(HWND box) {
@@ -278,9 +272,8 @@ extern "C" INT_PTR CALLBACK SclrDlgProc(HWND dialog, UINT message, WPARAM wParam
       ColorDialogCommand(dialog, LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_CTLCOLORBTN:
-      return ControlColor(reinterpret_cast<HDC>(wParam), false);
     case WM_CTLCOLORSTATIC:
-      return ControlColor(reinterpret_cast<HDC>(wParam), true);
+      return FaceControlColor(message, wParam, gDialog.faceBrush);
     default:
       return 0;
   }

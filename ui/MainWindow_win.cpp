@@ -194,12 +194,6 @@ int SystemCommand(HWND dialog, DebugSession* session, WPARAM command) {
   return 0;
 }
 
-INT_PTR ControlColor(WPARAM dc, int blackText) {
-  SetBkMode(reinterpret_cast<HDC>(dc), TRANSPARENT);
-  if (blackText) SetTextColor(reinterpret_cast<HDC>(dc), RGB(0, 0, 0));
-  return reinterpret_cast<INT_PTR>(SessionFaceBrush());
-}
-
 // The group box's frame, etched, with its caption across the top line.
 void PaintGroupBox(HWND window) {
   char text[kGroupCaptionSize - 4] = "";
@@ -310,9 +304,8 @@ extern "C" INT_PTR CALLBACK QNdbgDlgProc(HWND dialog, UINT message, WPARAM wPara
     case WM_SYSCOMMAND:
       return SystemCommand(dialog, session, wParam);
     case WM_CTLCOLORBTN:
-      return ControlColor(wParam, 0);
     case WM_CTLCOLORSTATIC:
-      return ControlColor(wParam, 1);
+      return FaceControlColor(message, wParam, SessionFaceBrush());
     default:
       return FALSE;
   }

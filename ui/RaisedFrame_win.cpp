@@ -41,3 +41,10 @@ void PaintRaisedFrameMessage(HWND window) {
   PaintRaisedFrame(window, dc);
   EndPaint(window, &ps);
 }
+
+INT_PTR FaceControlColor(UINT message, WPARAM wParam, HBRUSH face) {
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  SetBkMode(dc, TRANSPARENT);
+  if (message == WM_CTLCOLORSTATIC) SetTextColor(dc, RGB(0, 0, 0));
+  return reinterpret_cast<INT_PTR>(face ? face : GetSysColorBrush(COLOR_BTNFACE));
+}
