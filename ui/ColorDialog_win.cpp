@@ -213,29 +213,12 @@ void PaintGroupBox(HWND box) {
   GetWindowTextA(box, text, sizeof text);
   wsprintfA(caption, "  %s  ", text);
   const int length = lstrlenA(caption);
-  SIZE extent{}, letter{};
-  GetTextExtentPoint32A(dc, caption, length, &extent);
+  SIZE letter{};
   GetTextExtentPoint32A(dc, "T", 1, &letter);
   RECT r;
   GetClientRect(box, &r);
-  r.left += 1;
-  r.top += (2 * extent.cy) / 5 + 1;
-  r.right -= 1;
-  r.bottom -= 1;
-  HPEN white = CreatePen(PS_SOLID, 1, kWhite);
-  HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-  SelectObject(dc, GetStockObject(NULL_BRUSH));
-  SelectObject(dc, white);
-  Rectangle(dc, r.left, r.top, r.right, r.bottom);
-  SelectObject(dc, shadow);
-  Rectangle(dc, r.left - 1, r.top - 1, r.right - 1, r.bottom - 1);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  SetBkMode(dc, OPAQUE);
-  TextOutA(dc, letter.cx, 1, caption, length);
+  PaintEtchedGroupBox(dc, r, caption, length, letter.cx);
   RestoreDC(dc, saved);
-  DeleteObject(white);
-  DeleteObject(shadow);
   EndPaint(box, &paint);
 }
 

@@ -207,23 +207,7 @@ void PaintGroupBox(HWND window) {
   HGDIOBJ oldFont = SelectObject(dc, font ? font : SessionControlFont());
   RECT r;
   GetClientRect(window, &r);
-  const int height = TextExtentHeight(TextExtent(dc, caption, length));
-  const int top = r.top + 2 * height / 5 + 1;
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
-  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-  HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-  HGDIOBJ oldPen = SelectObject(dc, white);
-  Rectangle(dc, r.left + 1, top, r.right - 1, r.bottom - 1);
-  SelectObject(dc, shadow);
-  Rectangle(dc, r.left, top - 1, r.right - 2, r.bottom - 2);
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
-  DeleteObject(white);
-  DeleteObject(shadow);
-  SetBkMode(dc, OPAQUE);
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  TextOutA(dc, TextExtentWidth(TextExtent(dc, "Test", 4)), 1, caption, length);
+  PaintEtchedGroupBox(dc, r, caption, length, TextExtentWidth(TextExtent(dc, "Test", 4)));
   SelectObject(dc, oldFont);
   EndPaint(window, &ps);
 }

@@ -48,3 +48,24 @@ INT_PTR FaceControlColor(UINT message, WPARAM wParam, HBRUSH face) {
   if (message == WM_CTLCOLORSTATIC) SetTextColor(dc, RGB(0, 0, 0));
   return reinterpret_cast<INT_PTR>(face ? face : GetSysColorBrush(COLOR_BTNFACE));
 }
+
+void PaintEtchedGroupBox(HDC dc, const RECT& client, const char* caption, int length, int captionX) {
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, caption, length, &extent);
+  const int top = client.top + 2 * extent.cy / 5 + 1;
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
+  HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+  HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+  HGDIOBJ oldPen = SelectObject(dc, white);
+  Rectangle(dc, client.left + 1, top, client.right - 1, client.bottom - 1);
+  SelectObject(dc, shadow);
+  Rectangle(dc, client.left, top - 1, client.right - 2, client.bottom - 2);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(white);
+  DeleteObject(shadow);
+  SetBkMode(dc, OPAQUE);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  TextOutA(dc, captionX, 1, caption, length);
+}
