@@ -1,7 +1,7 @@
 // The Win32 side of what execution control and the breakpoint table ask of
-// the debugger's windows. The main window, its variables panel and the source
-// windows each fill in their part here as they are built; until a window
-// exists, asking it to change does nothing.
+// the debugger's windows: the main window, its variables panel, the watch
+// window and the source windows. A window that does not exist (a session
+// whose main window could not be made) is simply not changed.
 #include "session/SessionWindows.h"
 
 #include <windows.h>
@@ -20,8 +20,6 @@
 #include "util/Text.h"
 
 namespace {
-
-constexpr int kBreakpointList = 401;  // list box of the Set Breakpoints dialog
 
 // What the user may touch only while the script is stopped.
 constexpr int kStoppedControls[] = {IDC_STEP,         IDC_STEP_INTO,   IDC_GO,           IDC_WATCH_LOCAL,
@@ -105,15 +103,15 @@ void SessionWindowsInvalidateSource(SourceWindow* source) {
 }
 
 void SessionWindowsDialogAddLabel(HWND dialog, const char* label) {
-  SendDlgItemMessageA(dialog, kBreakpointList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
+  SendDlgItemMessageA(dialog, IDC_BREAK_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
 }
 
 void SessionWindowsDialogRemoveLabel(HWND dialog, const char* label) {
-  LRESULT index = SendDlgItemMessageA(dialog, kBreakpointList, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+  LRESULT index = SendDlgItemMessageA(dialog, IDC_BREAK_LIST, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>(label));
-  if (index != LB_ERR) SendDlgItemMessageA(dialog, kBreakpointList, LB_DELETESTRING, index, 0);
+  if (index != LB_ERR) SendDlgItemMessageA(dialog, IDC_BREAK_LIST, LB_DELETESTRING, index, 0);
 }
 
 void SessionWindowsDialogClearLabels(HWND dialog) {
-  SendDlgItemMessageA(dialog, kBreakpointList, LB_RESETCONTENT, 0, 0);
+  SendDlgItemMessageA(dialog, IDC_BREAK_LIST, LB_RESETCONTENT, 0, 0);
 }
